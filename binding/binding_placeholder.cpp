@@ -1,0 +1,1 @@
+// Binding and kinetics analyses live here.

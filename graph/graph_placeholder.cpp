@@ -1,0 +1,1 @@
+// The graph drawing algorithm lives here.

@@ -1,0 +1,95 @@
+// What every analysis shares around its computation: the report file, the append of reports
+// and messages to the worksheet, and the way it reaches the document and the user.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "worksheet/lumo_doc.h"
+#include "worksheet/number_text.h"
+#include "worksheet/worksheet.h"
+
+namespace lumo {
+
+// A report file in text mode as the reports have always been stored: the program's UTF-8
+// texts are written in CP932 and every "\n" becomes CR LF.
+class ReportFile {
+  public:
+    ReportFile() = default;
+    ~ReportFile();
+    ReportFile(const ReportFile&) = delete;
+    ReportFile& operator=(const ReportFile&) = delete;
+
+    // `mode` is "w" (create or empty) or "a" (append).
+    bool Open(const std::string& path, const char* mode);
+    bool IsOpen() const { return m_file != nullptr; }
+
+    template <typename... Args>
+    void Printf(std::string_view format, const Args&... args) {
+        Write(Format(format, args...));
+    }
+    void Write(std::string_view utf8);
+
+    // Closes the file; false when any write or the close failed.
+    bool Close();
+
+  private:
+    std::FILE* m_file = nullptr;
+    bool m_failed = false;
+};
+
+// The context an analysis runs in: the worksheet it reads and extends, the plot document it
+// publishes to, and the message box for its notices.
+class AnalysisContext {
+  public:
+    AnalysisContext(IWorksheet& sheet, CLumoDoc& doc, IMessageBox& messages,
+                    const void* sender = nullptr)
+        : m_sheet(sheet), m_doc(doc), m_messages(messages), m_sender(sender) {}
+
+    IWorksheet& Sheet() const { return m_sheet; }
+    CLumoDoc& Doc() const { return m_doc; }
+    IMessageBox& Messages() const { return m_messages; }
+    // The view that runs the analysis: UpdateAllViews skips it.
+    const void* Sender() const { return m_sender; }
+
+    // Report files go to this folder; empty means the current directory.
+    void SetReportDirectory(std::string dir) { m_reportDir = std::move(dir); }
+    std::string ReportPath(std::string_view name) const;
+
+    // Appends CP932 text at the end of the worksheet; like any change, it marks the document
+    // modified.
+    void AppendText(std::string_view cp932);
+    void AppendUtf8(std::string_view utf8);
+
+    // Opens the named report file; when it cannot be created, tells the user in the
+    // worksheet, naming the file and the folder, and returns false.
+    bool OpenReport(ReportFile& file, std::string_view name, const char* mode);
+
+    // Closes the report and appends it behind the dashed separator. Returns false, with a
+    // message in the worksheet, when the report could not be written or read back.
+    bool FinishReport(ReportFile& file, std::string_view name);
+
+    // Reads a report file back and appends it behind the 42-hyphen separator; clears the
+    // modified flag. Returns false when the file could not be read.
+    bool AppendReportFile(std::string_view name);
+
+    // The no-data message; the modified flag is cleared after it.
+    void AppendNoDataMessage();
+    // "\r\n" + 34 hyphens + "\r\n" followed by `utf8Text`, the form of every prompt.
+    void AppendPrompt(std::string_view utf8Text);
+    // The prompt for more data rows than an analysis can take.
+    void AppendOverCapacityPrompt();
+
+  private:
+    IWorksheet& m_sheet;
+    CLumoDoc& m_doc;
+    IMessageBox& m_messages;
+    const void* m_sender;
+    std::string m_reportDir;
+};
+
+extern const char kNoDataMessage[];     // UTF-8
+extern const char kOverCapacityText[];  // UTF-8
+
+}  // namespace lumo

@@ -1,0 +1,37 @@
+// The small interfaces through which the analyses reach the worksheet and the user.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace lumo {
+
+// Room of the line buffer: a line is read as at most this many bytes.
+constexpr int kLineCapacity = 100;
+
+class IWorksheet {
+  public:
+    virtual ~IWorksheet() = default;
+
+    // Copies logical line `index` (the text between two line breaks, never a wrapped display
+    // line) as CP932 bytes into `buffer`, at most kLineCapacity of them and with no terminator,
+    // and returns the count. Returns 0 for an empty line and for an index past the last line.
+    virtual int GetLine(int index, char* buffer) const = 0;
+
+    // Appends CP932 text, whose line breaks are CR LF, at the very end of the worksheet, scrolls
+    // it into view and keeps it out of the undo history.
+    virtual void AppendText(std::string_view cp932) = 0;
+
+    // The whole text as UTF-8 with "\n" line breaks, and its replacement (File, Open and New).
+    virtual std::string GetText() const = 0;
+    virtual void SetText(std::string_view utf8) = 0;
+};
+
+// A modal message box with a single OK button, captioned with the program's name.
+class IMessageBox {
+  public:
+    virtual ~IMessageBox() = default;
+    virtual void MessageBox(std::string_view utf8Text) = 0;
+};
+
+}  // namespace lumo

@@ -1,0 +1,72 @@
+// Worksheet files: the user's data, loaded and saved so that nothing of it is ever lost.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace lumo {
+
+// Files larger than this are refused, as the worksheet control always refused them.
+constexpr std::size_t kMaxFileBytes = 1048575;
+
+enum class TextEncoding { kCp932, kUtf8, kUtf8Bom };
+enum class LineEnd { kCrLf, kLf, kCr };
+
+// How a file's text is stored. A new worksheet is CP932 with CR LF, the format the program's
+// files have always had.
+struct FileFormat {
+    TextEncoding encoding = TextEncoding::kCp932;
+    LineEnd lineEnd = LineEnd::kCrLf;
+    // Some bytes were not valid in the detected encoding and were shown as U+FFFD; saving over
+    // the file would lose them, so it needs the user's confirmation.
+    bool hadInvalidBytes = false;
+};
+
+struct DecodedText {
+    std::string text;  // UTF-8, lines separated by "\n"
+    FileFormat format;
+};
+
+// Detects the encoding and the line-end style and decodes. CR LF, LF and CR all end a line.
+DecodedText DecodeWorksheet(std::string_view bytes);
+
+// Encodes UTF-8 text with "\n" line breaks. Fails (returns false) when the format is CP932 and
+// the text holds a character that CP932 cannot hold.
+bool EncodeWorksheet(std::string_view utf8Text, const FileFormat& format, std::string& bytes);
+
+enum class FileError {
+    kNone,
+    kNotFound,
+    kCannotRead,
+    kTooLarge,
+    kCannotWrite,
+    kNotRepresentable,  // CP932 cannot hold some character; saving as UTF-8 would
+    kInvalidBytes,      // the file had invalid bytes and overwriting it was not confirmed
+};
+
+struct LoadResult {
+    FileError error = FileError::kNone;
+    std::string message;  // UTF-8, for the user; empty on success
+    std::string bytes;    // the file as read
+    DecodedText decoded;
+    bool ok() const { return error == FileError::kNone; }
+};
+
+struct SaveResult {
+    FileError error = FileError::kNone;
+    std::string message;  // UTF-8, for the user; empty on success
+    bool ok() const { return error == FileError::kNone; }
+};
+
+LoadResult LoadWorksheetFile(const std::string& path);
+
+// Writes `bytes` to `path` through a temporary file in the same folder and a rename, so a save
+// that fails leaves the old file as it was.
+SaveResult WriteFileAtomically(const std::string& path, std::string_view bytes);
+
+// The user-facing texts for the two save refusals that a caller may want to ask about.
+std::string NotRepresentableMessage(const std::string& path);
+std::string InvalidBytesMessage(const std::string& path);
+
+}  // namespace lumo
