@@ -1,0 +1,116 @@
+#include "tests/test_support.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "worksheet/cp932.h"
+
+namespace lumo::test {
+
+TempDir::TempDir() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "lumo-test-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) std::abort();
+    m_path = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    // Tests may have taken write permission away; give it back so everything can go.
+    for (auto it = std::filesystem::recursive_directory_iterator(m_path, ec);
+         it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+        std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ec);
+    }
+    std::filesystem::permissions(m_path, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
+    std::filesystem::remove_all(m_path, ec);
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+void WriteFile(const std::string& path, std::string_view bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+bool FileExists(const std::string& path) {
+    return std::filesystem::exists(path);
+}
+
+AnalysisRun AnalysisFixture::Run(bool (*handler)(AnalysisContext&), std::string_view worksheetText,
+                                 std::string_view reportName, bool modifiedBefore) {
+    sheet.SetText(worksheetText);
+    doc.SetModifiedFlag(modifiedBefore);
+    messages.messages.clear();
+    const std::string reportPath = dir.File(reportName);
+    std::filesystem::remove(reportPath);
+
+    AnalysisContext ctx(sheet, doc, messages);
+    ctx.SetReportDirectory(dir.path());
+    AnalysisRun run;
+    run.reported = handler(ctx);
+    run.appended = sheet.Appended();
+    run.reportExists = FileExists(reportPath);
+    run.reportBytes = ReadFile(reportPath);
+    run.modified = doc.IsModified();
+    run.messages = messages.messages;
+    return run;
+}
+
+std::string ReportBytes(std::string_view utf8WithLf) {
+    std::string crlf;
+    for (const char c : utf8WithLf) {
+        if (c == '\n') crlf += '\r';
+        crlf += c;
+    }
+    return ToCp932(crlf);
+}
+
+ProcessResult RunLumo(const std::vector<std::string>& args, const std::string& cwd) {
+    ProcessResult result;
+    TempDir io;
+    const std::string outPath = io.File("out");
+    const std::string errPath = io.File("err");
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::chdir(cwd.c_str()) != 0) ::_exit(127);
+        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int in = ::open("/dev/null", O_RDONLY);
+        ::dup2(out, 1);
+        ::dup2(err, 2);
+        ::dup2(in, 0);
+        std::vector<char*> argv;
+        std::string binary = LUMO_BINARY;
+        argv.push_back(binary.data());
+        std::vector<std::string> copies(args);
+        for (std::string& a : copies) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        ::execv(binary.c_str(), argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    result.out = ReadFile(outPath);
+    result.err = ReadFile(errPath);
+    return result;
+}
+
+std::string ExamplePath(std::string_view name) {
+    return std::string(LUMO_SOURCE_DIR) + "/examples/" + std::string(name);
+}
+
+}  // namespace lumo::test

@@ -1,0 +1,81 @@
+// Helpers shared by the tests: temporary folders, files, running an analysis through its
+// command handler on a worksheet text, and running the real program.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "worksheet/lumo_doc.h"
+#include "worksheet/report.h"
+#include "worksheet/text_worksheet.h"
+
+namespace lumo::test {
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TempDir {
+  public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& path() const { return m_path; }
+    std::string File(std::string_view name) const { return m_path + "/" + std::string(name); }
+
+  private:
+    std::string m_path;
+};
+
+std::string ReadFile(const std::string& path);  // "" when missing
+void WriteFile(const std::string& path, std::string_view bytes);
+bool FileExists(const std::string& path);
+
+// Message boxes collected instead of shown.
+class RecordingMessageBox : public IMessageBox {
+  public:
+    void MessageBox(std::string_view utf8Text) override { messages.emplace_back(utf8Text); }
+    std::vector<std::string> messages;
+};
+
+// One analysis run through its command handler, the report file going to a temporary folder.
+// The worksheet text is UTF-8 with "\n" line breaks; a test that wants CP932 bytes for a line
+// can write them through the ToUtf8 conversion.
+struct AnalysisRun {
+    bool reported = false;
+    std::string appended;     // what the run appended to the worksheet, UTF-8 with "\n"
+    std::string reportBytes;  // the report file as stored (CP932, CR LF); "" when missing
+    bool reportExists = false;
+    bool modified = false;  // the document's modified flag afterwards
+    std::vector<std::string> messages;
+};
+
+class AnalysisFixture {
+  public:
+    AnalysisFixture() { doc.AttachWorksheet(&sheet); }
+    // Runs `handler` on `worksheetText`; the document keeps what earlier runs left in it.
+    // `modifiedBefore` is the modified flag at the start, as if the user had typed the data.
+    AnalysisRun Run(bool (*handler)(AnalysisContext&), std::string_view worksheetText,
+                    std::string_view reportName, bool modifiedBefore = true);
+
+    TempDir dir;
+    TextWorksheet sheet;
+    CLumoDoc doc;
+    RecordingMessageBox messages;
+};
+
+// The report text as the worksheet shows it after the 42-hyphen separator: a golden report
+// written with "\n" line ends becomes the expected CP932 bytes with CR LF.
+std::string ReportBytes(std::string_view utf8WithLf);
+
+// Runs build/lumo with `args` in folder `cwd` and collects its output.
+struct ProcessResult {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+ProcessResult RunLumo(const std::vector<std::string>& args, const std::string& cwd);
+
+// Where the checkout's examples/ are.
+std::string ExamplePath(std::string_view name);
+
+}  // namespace lumo::test
