@@ -1,6 +1,9 @@
 #include "tests/test_support.h"
 
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -46,6 +49,21 @@ void WriteFile(const std::string& path, std::string_view bytes) {
 
 bool FileExists(const std::string& path) {
     return std::filesystem::exists(path);
+}
+
+bool LockFolder(const std::string& path, bool locked) {
+    if (::chmod(path.c_str(), locked ? 0555 : 0755) != 0) return false;
+    if (::geteuid() != 0) return true;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) return false;
+    int flags = 0;
+    bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (ok) {
+        flags = locked ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+        ok = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ::close(fd);
+    return ok;
 }
 
 AnalysisRun AnalysisFixture::Run(bool (*handler)(AnalysisContext&), std::string_view worksheetText,

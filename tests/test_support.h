@@ -30,6 +30,10 @@ std::string ReadFile(const std::string& path);  // "" when missing
 void WriteFile(const std::string& path, std::string_view bytes);
 bool FileExists(const std::string& path);
 
+// Makes a folder refuse new files, also for root (through the immutable attribute), or gives
+// it back. Returns false when this machine does not allow it.
+bool LockFolder(const std::string& path, bool locked);
+
 // Message boxes collected instead of shown.
 class RecordingMessageBox : public IMessageBox {
   public:

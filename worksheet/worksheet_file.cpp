@@ -16,6 +16,7 @@ namespace lumo {
 namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
+constexpr std::string_view kReplacementChar = "\xEF\xBF\xBD";
 
 std::string SystemReason(int err) {
     return ToUtf8(std::strerror(err));
@@ -57,7 +58,7 @@ bool SanitizeUtf8(std::string_view bytes, std::string& out) {
         while (len <= 4 && i + len <= bytes.size() && !IsValidUtf8(bytes.substr(i, len))) ++len;
         if (len > 4 || i + len > bytes.size()) {
             out.append(bytes.substr(start, i - start));
-            out += "\xEF\xBF\xBD";
+            out += kReplacementChar;
             valid = false;
             ++i;
             start = i;
@@ -106,8 +107,21 @@ bool EncodeWorksheet(std::string_view utf8Text, const FileFormat& format, std::s
     }
     bytes.clear();
     switch (format.encoding) {
-        case TextEncoding::kCp932:
-            return Utf8ToCp932(text, bytes, false);
+        case TextEncoding::kCp932: {
+            // U+FFFD stands for bytes that could not be read when the file was opened; the user
+            // was warned then, so it is written as '?' rather than refusing the save.
+            std::string replaced;
+            replaced.reserve(text.size());
+            for (size_t i = 0; i < text.size(); ++i) {
+                if (text.compare(i, kReplacementChar.size(), kReplacementChar) == 0) {
+                    replaced += '?';
+                    i += kReplacementChar.size() - 1;
+                } else {
+                    replaced += text[i];
+                }
+            }
+            return Utf8ToCp932(replaced, bytes, false);
+        }
         case TextEncoding::kUtf8Bom:
             bytes.assign(kBom);
             bytes += text;

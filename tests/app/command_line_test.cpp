@@ -1,0 +1,105 @@
+// lumo --run as a script uses it: exit codes, output, --save and file errors.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include "tests/test_support.h"
+#include "worksheet/cp932.h"
+
+namespace lumo {
+namespace {
+
+using test::ReadFile;
+using test::RunLumo;
+using test::TempDir;
+using test::WriteFile;
+
+TEST(CommandLine, UsageAndFileErrorsExitWithTwoAndOneLine) {
+    TempDir dir;
+    WriteFile(dir.File("d.txt"), "1,2\r\n");
+    const std::vector<std::vector<std::string>> bad = {
+        {"--run", "nonsense", dir.File("d.txt")},
+        {"--run", "correlation"},
+        {"--run", "correlation", dir.File("missing.txt")},
+        {"--run", "correlation", dir.path()},
+        {"--bogus"},
+    };
+    for (const auto& args : bad) {
+        const auto r = RunLumo(args, dir.path());
+        EXPECT_EQ(r.exitCode, 2) << args[0] << " " << args.back();
+        EXPECT_EQ(r.out, "");
+        EXPECT_FALSE(r.err.empty());
+        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
+    }
+}
+
+TEST(CommandLine, HelpListsTheAnalyses) {
+    TempDir dir;
+    const auto r = RunLumo({"--help"}, dir.path());
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_NE(r.out.find("--run"), std::string::npos);
+    EXPECT_NE(r.out.find("correlation"), std::string::npos);
+}
+
+TEST(CommandLine, StoppedAnalysisExitsWithOneAndLeavesTheFileAlone) {
+    TempDir dir;
+    WriteFile(dir.File("d.txt"), "\r\n1,2\r\n");
+    const auto r = RunLumo({"--run", "correlation", dir.File("d.txt"), "--save"}, dir.path());
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.out.find("先ず、"), std::string::npos);
+    EXPECT_EQ(ReadFile(dir.File("d.txt")),
+              "\r\n1,2\r\n" + ToCp932(" 先ず、「ファイル」->「開く」からデータを選ぶか、"
+                                      "直接データを入力して下さい。\r\n"));
+    EXPECT_TRUE(test::FileExists(dir.File("SokanRes.txt")));
+}
+
+TEST(CommandLine, SaveWritesTheReportIntoTheFileInItsOwnFormat) {
+    TempDir dir;
+    WriteFile(dir.File("d.txt"), "1,2\n2,4\n3,6\n");  // LF line ends
+    const auto r = RunLumo({"--run", "correlation", dir.File("d.txt"), "--save"}, dir.path());
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    const std::string saved = ReadFile(dir.File("d.txt"));
+    EXPECT_EQ(saved.rfind("1,2\n2,4\n3,6\n\n------------------------------------------\n\n", 0),
+              0u);
+    EXPECT_EQ(saved.find('\r'), std::string::npos);
+    EXPECT_NE(saved.find(ToCp932("相関係数(r)= 1.000000")), std::string::npos);
+    // Running again reads the same data and stops before the first report.
+    const auto again = RunLumo({"--run", "correlation", dir.File("d.txt")}, dir.path());
+    EXPECT_EQ(again.out, r.out);
+}
+
+TEST(CommandLine, UnreadableBytesWarnAndRefuseToOverwrite) {
+    TempDir dir;
+    const std::string bytes = "1,2\r\n2,4\r\n\x85";
+    WriteFile(dir.File("d.txt"), bytes);
+    const auto r = RunLumo({"--run", "correlation", dir.File("d.txt"), "--save"}, dir.path());
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("warning"), std::string::npos);
+    EXPECT_EQ(ReadFile(dir.File("d.txt")), bytes);
+}
+
+TEST(CommandLine, Utf8WorksheetIsReadAndSavedAsUtf8) {
+    TempDir dir;
+    WriteFile(dir.File("d.txt"), "1,2 データ\n2,4\n");
+    const auto r = RunLumo({"--run", "correlation", dir.File("d.txt"), "--save"}, dir.path());
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    const std::string saved = ReadFile(dir.File("d.txt"));
+    EXPECT_EQ(saved.rfind("1,2 データ\n2,4\n", 0), 0u);
+    EXPECT_NE(saved.find("相関係数(r)="), std::string::npos);
+}
+
+TEST(CommandLine, ReportFolderThatCannotBeWrittenIsAFailure) {
+    TempDir dir;
+    WriteFile(dir.File("d.txt"), "1,2\r\n2,4\r\n");
+    const std::string cwd = dir.File("ro");
+    ASSERT_EQ(::mkdir(cwd.c_str(), 0755), 0);
+    if (!test::LockFolder(cwd, true)) GTEST_SKIP() << "cannot make a folder read-only here";
+    const auto r = RunLumo({"--run", "correlation", dir.File("d.txt")}, cwd);
+    test::LockFolder(cwd, false);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.out.find("SokanRes.txt"), std::string::npos);
+    EXPECT_NE(r.out.find(cwd), std::string::npos);
+}
+
+}  // namespace
+}  // namespace lumo
