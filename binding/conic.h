@@ -3,13 +3,14 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 
 namespace lumo {
 
 // The coefficients A, B, C, D in this order. The y² coefficient is 1 and there is no constant
 // term, so every such conic passes through the origin.
 using Conic = std::array<double, 4>;
-constexpr int kConicParams = 4;
+constexpr std::size_t kConicParams = 4;
 
 struct ConicPoint {
     double x = 0.0;

@@ -7,8 +7,8 @@
 namespace lumo {
 namespace {
 
-constexpr int kN = kConicParams;
-constexpr int kV = kSimplexVertices;
+constexpr std::size_t kN = kConicParams;
+constexpr std::size_t kV = kSimplexVertices;
 
 double Evaluate(SimplexState& state, const ConicObjective& objective, const Conic& point) {
     ++state.evaluations;
@@ -47,14 +47,15 @@ SimplexState StartSimplex(const Conic& start, const ConicObjective& objective) {
     // first moves by q steps in all coordinates and by h more in its own.
     const double h = std::sqrt(0.5);
     const double q = (std::sqrt(5.0) - 1.0) * h * 0.25;
-    for (int j = 0; j < kN; ++j) {
+    for (std::size_t j = 0; j < kN; ++j) {
         const double step = 0.1 * start[j];
         state.tolerance[j] = std::fabs(0.01 * start[j]);
         const double t = q * step + start[j];
-        for (int k = 1; k < kV; ++k) state.vertex[k][j] = t;
+        for (std::size_t k = 1; k < kV; ++k) state.vertex[k][j] = t;
         state.vertex[j + 1][j] = h * step + t;
     }
-    for (int k = 0; k < kV; ++k) state.value[k] = Evaluate(state, objective, state.vertex[k]);
+    for (std::size_t k = 0; k < kV; ++k)
+        state.value[k] = Evaluate(state, objective, state.vertex[k]);
     return state;
 }
 
@@ -63,16 +64,16 @@ bool BeginSimplexPass(SimplexState& state) {
     state.lastMove = SimplexMove::kNone;
     state.hi = 0;
     state.lo = 0;
-    for (int k = 1; k < kV; ++k) {
+    for (std::size_t k = 1; k < kV; ++k) {
         if (IsBetterObjective(state.value[state.hi], state.value[k])) state.hi = k;
         if (IsBetterObjective(state.value[k], state.value[state.lo])) state.lo = k;
     }
     // Only the spread in parameter space decides. A coordinate that is not a number has no
     // spread to judge, so such a simplex never counts as converged.
-    for (int j = 0; j < kN; ++j) {
+    for (std::size_t j = 0; j < kN; ++j) {
         double largest = state.vertex[0][j];
         double smallest = largest;
-        for (int k = 0; k < kV; ++k) {
+        for (std::size_t k = 0; k < kV; ++k) {
             const double v = state.vertex[k][j];
             if (std::isnan(v)) return false;
             if (v > largest) largest = v;
@@ -89,24 +90,24 @@ void ReplaceWorstVertex(SimplexState& state, const Conic& point, double value) {
 }
 
 void FinishSimplexPass(SimplexState& state, const ConicObjective& objective) {
-    const int hi = state.hi;
-    const int lo = state.lo;
+    const std::size_t hi = state.hi;
+    const std::size_t lo = state.lo;
     Conic& worst = state.vertex[hi];
 
     Conic reflected;
-    for (int j = 0; j < kN; ++j) {
+    for (std::size_t j = 0; j < kN; ++j) {
         double sum = 0.0;
-        for (int k = 0; k < kV; ++k) {
+        for (std::size_t k = 0; k < kV; ++k) {
             if (k != hi) sum += state.vertex[k][j];
         }
-        reflected[j] = (sum + sum) / kN - worst[j];
+        reflected[j] = (sum + sum) / static_cast<double>(kN) - worst[j];
     }
     const double reflectedValue = Evaluate(state, objective, reflected);
 
     if (IsBetterObjective(reflectedValue, state.value[lo])) {
         // Better than the best: keep the reflection and try twice as far.
         Conic expanded;
-        for (int j = 0; j < kN; ++j) expanded[j] = 1.5 * reflected[j] - 0.5 * worst[j];
+        for (std::size_t j = 0; j < kN; ++j) expanded[j] = 1.5 * reflected[j] - 0.5 * worst[j];
         ReplaceWorstVertex(state, reflected, reflectedValue);
         state.lastMove = SimplexMove::kReflection;
         const double expandedValue = Evaluate(state, objective, expanded);
@@ -124,7 +125,7 @@ void FinishSimplexPass(SimplexState& state, const ConicObjective& objective) {
     // The reflection is no better than the worst vertex: try halfway between the centroid and
     // the worst vertex.
     Conic contracted;
-    for (int j = 0; j < kN; ++j) contracted[j] = 0.25 * reflected[j] + 0.75 * worst[j];
+    for (std::size_t j = 0; j < kN; ++j) contracted[j] = 0.25 * reflected[j] + 0.75 * worst[j];
     const double contractedValue = Evaluate(state, objective, contracted);
     if (IsBetterObjective(contractedValue, state.value[hi])) {
         ReplaceWorstVertex(state, contracted, contractedValue);
@@ -132,9 +133,9 @@ void FinishSimplexPass(SimplexState& state, const ConicObjective& objective) {
         return;
     }
     // Nothing helped: halve every vertex's distance to the best one, which stays as it is.
-    for (int k = 0; k < kV; ++k) {
+    for (std::size_t k = 0; k < kV; ++k) {
         if (k == lo) continue;
-        for (int j = 0; j < kN; ++j) {
+        for (std::size_t j = 0; j < kN; ++j) {
             state.vertex[k][j] = (state.vertex[k][j] + state.vertex[lo][j]) * 0.5;
         }
         state.value[k] = Evaluate(state, objective, state.vertex[k]);
@@ -168,7 +169,7 @@ ConicFit FitConicSimplex(std::span<const double> x, std::span<const double> y, c
     if (report != nullptr) {
         report->Printf("iteration: %d\n", fit.passes);
         report->Printf("parameters for: AX^2+BXY+Y^2+CX+DY=0 \n");
-        for (int j = 0; j < kN; ++j) {
+        for (std::size_t j = 0; j < kN; ++j) {
             report->Printf("%c:  %f ± %f\n", static_cast<char>('A' + j), fit.conic[j],
                            fit.tolerance[j]);
         }

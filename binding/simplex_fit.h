@@ -13,7 +13,7 @@ namespace lumo {
 
 class ReportFile;
 
-constexpr int kSimplexVertices = kConicParams + 1;
+constexpr std::size_t kSimplexVertices = kConicParams + 1;
 // A fit that has not converged after this many passes stops with the best vertex it has.
 constexpr int kMaxFitPasses = 10000;
 
@@ -32,9 +32,9 @@ enum class SimplexMove { kNone, kReflection, kExpansion, kContraction, kShrink }
 struct SimplexState {
     std::array<Conic, kSimplexVertices> vertex{};
     std::array<double, kSimplexVertices> value{};
-    Conic tolerance{};  // 1 % of the magnitude of each starting coefficient
-    int hi = 0;         // the worst vertex of the current pass
-    int lo = 0;         // the best vertex of the current pass
+    Conic tolerance{};   // 1 % of the magnitude of each starting coefficient
+    std::size_t hi = 0;  // the worst vertex of the current pass
+    std::size_t lo = 0;  // the best vertex of the current pass
     int passes = 0;
     long evaluations = 0;
     SimplexMove lastMove = SimplexMove::kNone;

@@ -23,11 +23,12 @@ bool AllFinite(const Conic& c) {
 TEST(SolveConicThroughPoints, RecoversTheConicTheFourPointsLieOn) {
     const Conic c =
         SolveConicThroughPoints(kOnTwoSites[0], kOnTwoSites[1], kOnTwoSites[2], kOnTwoSites[3]);
-    for (int j = 0; j < kConicParams; ++j) EXPECT_NEAR(c[j], kTwoSites[j], 1e-12) << j;
+    for (std::size_t j = 0; j < kConicParams; ++j) EXPECT_NEAR(c[j], kTwoSites[j], 1e-12) << j;
     // The order of the points does not matter beyond rounding.
     const Conic reversed =
         SolveConicThroughPoints(kOnTwoSites[3], kOnTwoSites[2], kOnTwoSites[1], kOnTwoSites[0]);
-    for (int j = 0; j < kConicParams; ++j) EXPECT_NEAR(reversed[j], kTwoSites[j], 1e-12) << j;
+    for (std::size_t j = 0; j < kConicParams; ++j)
+        EXPECT_NEAR(reversed[j], kTwoSites[j], 1e-12) << j;
 }
 
 TEST(SolveConicThroughPoints, RoundedScatchardPointsGiveANearbyConic) {

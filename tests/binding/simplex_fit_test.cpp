@@ -26,7 +26,7 @@ double UpperBranch(const Conic& c, double x) {
 
 double Distance(const Conic& a, const Conic& b, const Conic& scale) {
     double sum = 0.0;
-    for (int j = 0; j < kConicParams; ++j) {
+    for (std::size_t j = 0; j < kConicParams; ++j) {
         const double d = (a[j] - b[j]) / scale[j];
         sum += d * d;
     }
@@ -68,30 +68,30 @@ TEST(SimplexStart, IsARegularSimplexOfOneStepAroundTheStart) {
     const SimplexState s = StartSimplex(start, [](const Conic&) { return 1.0; });
     EXPECT_EQ(s.vertex[0], start);
     EXPECT_EQ(s.evaluations, 5);
-    for (int a = 0; a < kSimplexVertices; ++a) {
-        for (int b = a + 1; b < kSimplexVertices; ++b) {
+    for (std::size_t a = 0; a < kSimplexVertices; ++a) {
+        for (std::size_t b = a + 1; b < kSimplexVertices; ++b) {
             EXPECT_NEAR(Distance(s.vertex[a], s.vertex[b], steps), 1.0, 1e-12) << a << "," << b;
         }
     }
-    for (int j = 0; j < kConicParams; ++j)
+    for (std::size_t j = 0; j < kConicParams; ++j)
         EXPECT_DOUBLE_EQ(s.tolerance[j], std::fabs(start[j]) / 100);
 }
 
 TEST(SimplexPass, RanksWorstAndBestWithTiesToTheLowestIndexAndNotANumberLast) {
     SimplexState s = StartSimplex({1, 1, 1, 1}, [](const Conic&) { return 3.0; });
     EXPECT_FALSE(BeginSimplexPass(s));
-    EXPECT_EQ(s.hi, 0);
-    EXPECT_EQ(s.lo, 0);
+    EXPECT_EQ(s.hi, 0u);
+    EXPECT_EQ(s.lo, 0u);
     EXPECT_EQ(s.passes, 1);
 
     s.value = {2.0, kNaN, 0.5, kNaN, 0.5};
     BeginSimplexPass(s);
-    EXPECT_EQ(s.hi, 1);
-    EXPECT_EQ(s.lo, 2);
+    EXPECT_EQ(s.hi, 1u);
+    EXPECT_EQ(s.lo, 2u);
     s.value = {kNaN, kNaN, kNaN, kNaN, 7.0};
     BeginSimplexPass(s);
-    EXPECT_EQ(s.hi, 0);
-    EXPECT_EQ(s.lo, 4);
+    EXPECT_EQ(s.hi, 0u);
+    EXPECT_EQ(s.lo, 4u);
 }
 
 // An objective that knows only the five starting vertices: every other point is not a number.
@@ -115,17 +115,17 @@ TEST(SimplexPass, AShrinkKeepsTheBestVertexAndHalvesTheOthersDistances) {
     SimplexState s = StartSimplex(start, f);
     const SimplexState before = s;
     ASSERT_FALSE(BeginSimplexPass(s));
-    EXPECT_EQ(s.lo, 1);
-    EXPECT_EQ(s.hi, 3);
+    EXPECT_EQ(s.lo, 1u);
+    EXPECT_EQ(s.hi, 3u);
     FinishSimplexPass(s, f);
     // Neither the reflection nor the contraction (both not a number) may replace vertex hi.
     EXPECT_EQ(s.lastMove, SimplexMove::kShrink);
     EXPECT_EQ(s.evaluations, before.evaluations + 6);
     EXPECT_EQ(s.vertex[1], before.vertex[1]);
     EXPECT_EQ(s.value[1], 1.0);
-    for (int k = 0; k < kSimplexVertices; ++k) {
+    for (std::size_t k = 0; k < kSimplexVertices; ++k) {
         if (k == 1) continue;
-        for (int j = 0; j < kConicParams; ++j) {
+        for (std::size_t j = 0; j < kConicParams; ++j) {
             EXPECT_DOUBLE_EQ(s.vertex[k][j], (before.vertex[k][j] + before.vertex[1][j]) / 2);
         }
         EXPECT_TRUE(std::isnan(s.value[k]));  // the moved vertices are new points
@@ -139,15 +139,15 @@ TEST(SimplexPass, AFiniteReflectionDisplacesAWorstVertexThatIsNotANumber) {
     // than all the finite vertices.
     const auto f = [&](const Conic& c) {
         if (c == vertices[2]) return kNaN;
-        for (int k = 0; k < kSimplexVertices; ++k) {
+        for (std::size_t k = 0; k < kSimplexVertices; ++k) {
             if (c == vertices[k]) return static_cast<double>(k);
         }
         return 100.0;
     };
     SimplexState s = StartSimplex(start, f);
     ASSERT_FALSE(BeginSimplexPass(s));
-    EXPECT_EQ(s.hi, 2);
-    EXPECT_EQ(s.lo, 0);
+    EXPECT_EQ(s.hi, 2u);
+    EXPECT_EQ(s.lo, 0u);
     FinishSimplexPass(s, f);
     EXPECT_EQ(s.lastMove, SimplexMove::kReflection);
     EXPECT_EQ(s.value[2], 100.0);
@@ -160,8 +160,8 @@ TEST(SimplexPass, ExpandsWhenTheReflectionBeatsTheBestVertex) {
     const auto f = [](const Conic& c) { return -(c[0] + c[1] + c[2] + c[3]); };
     SimplexState s = StartSimplex({1.0, 1.0, 1.0, 1.0}, f);
     ASSERT_FALSE(BeginSimplexPass(s));
-    EXPECT_EQ(s.hi, 0);
-    EXPECT_EQ(s.lo, 1);
+    EXPECT_EQ(s.hi, 0u);
+    EXPECT_EQ(s.lo, 1u);
     const Conic worst = s.vertex[s.hi];
     FinishSimplexPass(s, f);
     EXPECT_EQ(s.lastMove, SimplexMove::kExpansion);
@@ -205,8 +205,9 @@ TEST(MinimizeSimplex, ConvergesFromAFourPointConicToTheConicOfNoiseFreeData) {
         EXPECT_TRUE(fit.converged);
         EXPECT_LT(fit.residual, ConicResidualSum(start, x, y) / 5);
         // A, B and C start outside the tolerance; D happens to start close.
-        for (int j = 0; j < 3; ++j) EXPECT_GT(std::fabs(start[j] - kTwoSites[j]), fit.tolerance[j]);
-        for (int j = 0; j < kConicParams; ++j) {
+        for (std::size_t j = 0; j < 3; ++j)
+            EXPECT_GT(std::fabs(start[j] - kTwoSites[j]), fit.tolerance[j]);
+        for (std::size_t j = 0; j < kConicParams; ++j) {
             EXPECT_NEAR(fit.conic[j], kTwoSites[j], fit.tolerance[j]) << j;
         }
     }
