@@ -1,5 +1,7 @@
 #include "app/analysis_table.h"
 
+#include "binding/lineweaver_burk.h"
+#include "binding/scatchard.h"
 #include "stats/correlation.h"
 
 namespace lumo {
@@ -7,6 +9,9 @@ namespace {
 
 constexpr AnalysisEntry kAnalyses[] = {
     {"correlation", "correlation coefficient and regression line (SokanRes.txt)", OnCorrelation},
+    {"scatchard", "Scatchard plot by four marked points (ScatRes.txt)", OnScatchardPlots},
+    {"scatchard-simplex", "Scatchard plot by simplex fit (ScatRes.txt)", OnScatchardSimplex},
+    {"lineweaver-burk", "Lineweaver-Burk plot, Km and Vmax (LinewRes.txt)", OnLineweaverBurkPlots},
 };
 
 }  // namespace

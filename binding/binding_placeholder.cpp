@@ -1,1 +1,0 @@
-// Binding and kinetics analyses live here.

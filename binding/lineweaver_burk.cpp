@@ -1,0 +1,86 @@
+#include "binding/lineweaver_burk.h"
+
+#include <cmath>
+
+#include "worksheet/line_reader.h"
+
+namespace lumo {
+
+bool OnLineweaverBurkPlots(AnalysisContext& ctx) {
+    static constexpr char kReportName[] = "LinewRes.txt";
+    CLumoDoc& doc = ctx.Doc();
+    doc.m_nScatchard = 0;
+    doc.m_nLineweaver = 1;
+
+    ReportFile report;
+    if (!ctx.OpenReport(report, kReportName, "w")) return false;
+
+    const PairRows rows = ReadPairRows(ctx.Sheet(), false);
+    if (rows.end == ReadEnd::kOverCapacity) {
+        ctx.AppendOverCapacityPrompt();
+        return false;
+    }
+    // The minima start at 999999, not at the first value: with every value above that, the
+    // graph's scale ends at 1/999999.
+    double sMin = 999999.0;
+    double vMin = 999999.0;
+    for (int i = 0; i < rows.count; ++i) {
+        doc.m_dX[i] = rows.x[i];
+        doc.m_dY[i] = rows.y[i];
+        if (rows.x[i] <= sMin) sMin = rows.x[i];
+        if (rows.y[i] <= vMin) vMin = rows.y[i];
+    }
+    if (rows.NoData()) {
+        ctx.AppendNoDataMessage();
+        return false;
+    }
+
+    const int n = rows.count;
+    doc.m_nCount = n;
+    for (int i = 0; i < n; ++i) report.Printf("(%f, %f)\n", rows.x[i], rows.y[i]);
+    doc.m_dXMax = 1.0 / sMin;
+    doc.m_dYMax = 1.0 / vMin;
+    // The graph pane only schedules a repaint here; it paints the reciprocals stored below.
+    doc.UpdateAllViews(ctx.Sender());
+
+    double rs[kMaxPoints];
+    double rv[kMaxPoints];
+    report.Printf("\n (1/[s], 1/[v])\n");
+    for (int i = 0; i < n; ++i) {
+        rs[i] = 1.0 / rows.x[i];
+        rv[i] = 1.0 / rows.y[i];
+        report.Printf("(%f, %f)\n", rs[i], rv[i]);
+    }
+
+    double sx = 0.0, sy = 0.0, sxx = 0.0, sxy = 0.0, syy = 0.0;
+    for (int i = 0; i < n; ++i) {
+        const double x = rs[i];
+        const double y = rv[i];
+        sx += x;
+        sy += y;
+        sxx += x * x;
+        sxy += x * y;
+        syy += y * y;
+        doc.m_dX[i] = x;
+        doc.m_dY[i] = y;
+    }
+    const double count = n;
+    const double mx = sx / count;
+    const double my = sy / count;
+    const double spxy = sxy - mx * (count * my);
+    const double ssx = sxx - count * mx * mx;
+    const double ssy = syy - my * (count * my);
+    const double slope = spxy / ssx;
+    const double intercept = my - slope * mx;
+    const double r = spxy / std::sqrt(ssx * ssy);
+    doc.m_dLbSlope = slope;
+    doc.m_dLbIntercept = intercept;
+
+    report.Printf("\nY= %f X＋%f\n", slope, intercept);
+    report.Printf("r= %f\n\n", r);
+    report.Printf("Km= %f\n", slope / intercept);
+    report.Printf("Vmax= %f\n", 1.0 / intercept);
+    return ctx.FinishReport(report, kReportName);
+}
+
+}  // namespace lumo

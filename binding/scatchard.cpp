@@ -1,0 +1,150 @@
+#include "binding/scatchard.h"
+
+#include "binding/conic.h"
+#include "binding/simplex_fit.h"
+#include "worksheet/line_reader.h"
+
+namespace lumo {
+namespace {
+
+constexpr char kReportName[] = "ScatRes.txt";
+constexpr int kMarksNeeded = 4;
+
+// The data lines of a run that passed its checks: every point and the four marked ones.
+struct ScatchardData {
+    PairRows rows;
+    ConicPoint marked[kMarksNeeded];
+};
+
+// Reads the worksheet into the plot record and checks it. Returns false when the run stopped
+// with a message in the worksheet.
+bool ReadScatchardData(AnalysisContext& ctx, ScatchardData& data) {
+    CLumoDoc& doc = ctx.Doc();
+    data.rows = ReadPairRows(ctx.Sheet(), true);
+    const PairRows& rows = data.rows;
+    if (rows.end == ReadEnd::kOverCapacity) {
+        ctx.AppendOverCapacityPrompt();
+        return false;
+    }
+    int marks = 0;
+    for (int i = 0; i < rows.count; ++i) {
+        doc.m_dX[i] = rows.x[i];
+        doc.m_dY[i] = rows.y[i];
+        if (!rows.marked[i]) continue;
+        doc.m_nMark[i] = 1;
+        if (marks < kMarksNeeded) data.marked[marks] = {rows.x[i], rows.y[i]};
+        ++marks;
+    }
+    if (rows.NoData()) {
+        ctx.AppendNoDataMessage();
+        return false;
+    }
+    if (marks != kMarksNeeded) {
+        ctx.AppendPrompt("４つのデータに X を付けて下さい。\r\n");
+        return false;
+    }
+
+    // The extents start where the graph's axes do: at zero for the maxima.
+    double xMax = 0.0;
+    double yMax = 0.0;
+    double xMin = 999999999.0;
+    for (int i = 0; i < rows.count; ++i) {
+        if (rows.x[i] >= xMax) xMax = rows.x[i];
+        if (rows.x[i] <= xMin) xMin = rows.x[i];
+        if (rows.y[i] >= yMax) yMax = rows.y[i];
+    }
+    doc.m_dXMin = xMin;
+    doc.m_dXMax = xMax;
+    doc.m_dYMax = yMax;
+    doc.m_nCount = rows.count;
+    // The graph pane only schedules a repaint here; it paints after the lines are stored below.
+    doc.UpdateAllViews(ctx.Sender());
+    return true;
+}
+
+// The flags of the plot mode and the marks of the previous run, reset before anything is read.
+void StartScatchardRecord(CLumoDoc& doc) {
+    doc.m_nScatchard = 1;
+    doc.m_nLineweaver = 0;
+    // All one hundred flags: a flag left over from an earlier, longer run would show a point
+    // as marked that this run did not use.
+    for (int& mark : doc.m_nMark) mark = 0;
+}
+
+void WriteMarkedPoints(ReportFile& report, const ScatchardData& data) {
+    for (const ConicPoint& p : data.marked) report.Printf("(%f, %f), ", p.x, p.y);
+}
+
+// Stores the two site lines in the plot record and writes them with Kd and Bmax.
+void PublishLines(AnalysisContext& ctx, ReportFile& report, const Conic& conic) {
+    const ConicLines lines = ConicAsymptotes(conic);
+    CLumoDoc& doc = ctx.Doc();
+    doc.m_dKa1 = lines.m1;
+    doc.m_dKa2 = lines.m2;
+    doc.m_dBmax1 = lines.b1;
+    doc.m_dBmax2 = lines.b2;
+    report.Printf("\n\n漸近線\n");
+    report.Printf("Y = %f X +  %f\n", -lines.m1, lines.m1 * lines.b1);
+    report.Printf("Y = %f X + %f\n", -lines.m2, lines.m2 * lines.b2);
+    report.Printf("   Kd = %f;    Bmax= %f \n", 1.0 / lines.m1, lines.b1);
+    report.Printf("   Kd = %f;    Bmax= %f \n", 1.0 / lines.m2, lines.b2);
+}
+
+void ShowGraphHint(AnalysisContext& ctx) {
+    ctx.Messages().MessageBox("下部のウインドウを大きく");
+}
+
+// Closes one stretch of a report that is written in several; a failed write is told to the
+// user just as the final close would tell it.
+bool CloseStretch(AnalysisContext& ctx, ReportFile& report) {
+    if (report.Close()) return true;
+    ctx.FinishReport(report, kReportName);
+    return false;
+}
+
+}  // namespace
+
+bool OnScatchardPlots(AnalysisContext& ctx) {
+    StartScatchardRecord(ctx.Doc());
+    ReportFile report;
+    if (!ctx.OpenReport(report, kReportName, "w")) return false;
+    ScatchardData data;
+    if (!ReadScatchardData(ctx, data)) return false;
+
+    report.Printf("\n計算に使用しするためにチェックした４つの座標（グラフの○印）：\n");
+    WriteMarkedPoints(report, data);
+    const ConicPoint* p = data.marked;
+    PublishLines(ctx, report, SolveConicThroughPoints(p[0], p[1], p[2], p[3]));
+    const bool reported = ctx.FinishReport(report, kReportName);
+    ShowGraphHint(ctx);
+    return reported;
+}
+
+bool OnScatchardSimplex(AnalysisContext& ctx) {
+    StartScatchardRecord(ctx.Doc());
+    ReportFile report;
+    if (!ctx.OpenReport(report, kReportName, "w")) return false;
+    ScatchardData data;
+    if (!ReadScatchardData(ctx, data)) return false;
+
+    report.Printf("\n初期値を求めるための４つの座標（グラフの○印）：\n");
+    WriteMarkedPoints(report, data);
+    report.Printf("\n");
+    if (!CloseStretch(ctx, report)) return false;
+
+    const ConicPoint* p = data.marked;
+    const Conic start = SolveConicThroughPoints(p[0], p[1], p[2], p[3]);
+    if (!ctx.OpenReport(report, kReportName, "a")) return false;
+    const std::size_t n = static_cast<std::size_t>(data.rows.count);
+    const ConicFit fit = FitConicSimplex(std::span<const double>(data.rows.x, n),
+                                         std::span<const double>(data.rows.y, n), start, &report);
+    if (!CloseStretch(ctx, report)) return false;
+
+    if (!ctx.OpenReport(report, kReportName, "a")) return false;
+    PublishLines(ctx, report, fit.conic);
+    const bool reported = ctx.FinishReport(report, kReportName);
+    ShowGraphHint(ctx);
+    return reported;
+}
+
+}  // namespace lumo
