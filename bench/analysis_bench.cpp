@@ -1,0 +1,78 @@
+// Each analysis on 100 data rows through its command handler, as the menu runs it: reading
+// the worksheet, computing, writing the report file and appending it.
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+#include "app/analysis_table.h"
+#include "worksheet/lumo_doc.h"
+#include "worksheet/report.h"
+#include "worksheet/text_worksheet.h"
+
+namespace {
+
+class SilentMessageBox : public lumo::IMessageBox {
+  public:
+    void MessageBox(std::string_view) override {}
+};
+
+// 100 rows of data that each analysis accepts.
+std::string WorksheetFor(std::string_view name) {
+    std::string text;
+    if (name == "unpaired-t") {
+        for (int i = 0; i < 100; ++i) {
+            if (i == 50) text += "////\n";
+            text += std::to_string(10.0 + std::sin(i) + (i >= 50 ? 0.5 : 0.0)) + "\n";
+        }
+    } else if (name == "rejection") {
+        for (int i = 0; i < 100; ++i) {
+            text += std::to_string(10.0 + std::sin(i)) + (i == 7 ? " X\n" : "\n");
+        }
+    } else {
+        // Two-site binding data: bound B and bound/free B/F on the curve of two site classes,
+        // with four lines marked for the Scatchard analyses.
+        for (int i = 0; i < 100; ++i) {
+            const double b = 0.05 + 4.8 * i / 100.0;
+            // Upper branch of x^2 + 2.5xy + y^2 - 5x - 4y = 0.
+            const double u = 2.5 * b - 4.0;
+            const double y = 0.5 * (std::sqrt(u * u - 4.0 * (b * b - 5.0 * b)) - u);
+            text += std::to_string(b) + "," + std::to_string(y);
+            text += (i == 10 || i == 35 || i == 60 || i == 85) ? " X\n" : "\n";
+        }
+    }
+    return text;
+}
+
+void BM_Analysis(benchmark::State& state, const lumo::AnalysisEntry* analysis) {
+    char folder[] = "/tmp/lumo-bench-XXXXXX";
+    if (::mkdtemp(folder) == nullptr) std::abort();
+    const std::string data = WorksheetFor(analysis->name);
+    lumo::TextWorksheet sheet;
+    lumo::CLumoDoc doc;
+    doc.AttachWorksheet(&sheet);
+    SilentMessageBox messages;
+    lumo::AnalysisContext ctx(sheet, doc, messages);
+    ctx.SetReportDirectory(folder);
+    bool reported = false;
+    for (auto _ : state) {
+        sheet.SetText(data);
+        reported = analysis->run(ctx);
+        benchmark::DoNotOptimize(reported);
+    }
+    state.counters["reported"] = reported ? 1 : 0;
+    std::string cleanup = std::string("rm -rf ") + folder;
+    if (std::system(cleanup.c_str()) != 0) state.SkipWithError("cleanup failed");
+}
+
+const bool kRegistered = [] {
+    for (const lumo::AnalysisEntry& analysis : lumo::Analyses()) {
+        benchmark::RegisterBenchmark((std::string("BM_Analysis/") + analysis.name).c_str(),
+                                     BM_Analysis, &analysis);
+    }
+    return true;
+}();
+
+}  // namespace
