@@ -29,8 +29,11 @@ class IDrawSurface {
 
     // True while drawing for a printer or a print preview.
     virtual bool IsPrinting() const = 0;
+    // The height of the graph pane's client area on screen, in pixels. Printing sizes the page
+    // mapping from it, so a printing surface must answer with the pane's height, not the page's.
+    virtual int ClientHeight() const = 0;
     // Called once per plot when printing, before anything is drawn: map the pane's coordinates
-    // onto the page. `clientHeight` is the pane's height on screen.
+    // onto the page. `clientHeight` is the pane's height on screen, as ClientHeight() gives it.
     virtual void SetPrintMapping(int clientHeight) = 0;
 
     virtual Pen CurrentPen() const = 0;

@@ -1,0 +1,102 @@
+// Time of one paint of the graph pane, recorded instead of drawn: the two documented examples
+// and Scatchard documents whose x values span millions and trillions of units, where the
+// two-site curve has millions of samples per pixel column.
+#include <benchmark/benchmark.h>
+
+#include "graph/plot_drawing.h"
+#include "graph/recording_surface.h"
+#include "worksheet/lumo_doc.h"
+
+namespace {
+
+void FillScatchardExample(lumo::CLumoDoc& doc) {
+    doc.m_nScatchard = 1;
+    doc.m_nLineweaver = 0;
+    doc.m_nCount = 2;
+    doc.m_dX[0] = 1.0;
+    doc.m_dY[0] = 2.0;
+    doc.m_nMark[0] = 1;
+    doc.m_dX[1] = 2.0;
+    doc.m_dY[1] = 1.0;
+    doc.m_dXMax = 4.0;
+    doc.m_dYMax = 4.0;
+    doc.m_dXMin = 1.0;
+    doc.m_dKa1 = 2.0;
+    doc.m_dBmax1 = 1.0;
+    doc.m_dKa2 = 0.5;
+    doc.m_dBmax2 = 4.0;
+}
+
+void FillLineweaverExample(lumo::CLumoDoc& doc) {
+    doc.m_nScatchard = 0;
+    doc.m_nLineweaver = 1;
+    doc.m_nCount = 3;
+    doc.m_dX[0] = 1.0;
+    doc.m_dY[0] = 2.0;
+    doc.m_dX[1] = 0.5;
+    doc.m_dY[1] = 1.25;
+    doc.m_dX[2] = 0.25;
+    doc.m_dY[2] = 1.0;
+    doc.m_dXMax = 1.0;
+    doc.m_dYMax = 2.0;
+    doc.m_dLbSlope = 19.0 / 14.0;
+    doc.m_dLbIntercept = 0.625;
+}
+
+// Two site classes with capacities summing to `span` and points spread over it, as a Scatchard
+// analysis of such data would leave them.
+void FillWideScatchard(lumo::CLumoDoc& doc, double span) {
+    doc.m_nScatchard = 1;
+    doc.m_nLineweaver = 0;
+    doc.m_nCount = 20;
+    doc.m_dBmax1 = span * 0.3;
+    doc.m_dKa1 = 30.0 / span;
+    doc.m_dBmax2 = span * 0.7;
+    doc.m_dKa2 = 1.0 / span;
+    doc.m_dXMin = span * 0.001 + 0.5;
+    doc.m_dXMax = span;
+    doc.m_dYMax = doc.m_dKa1 * doc.m_dBmax1 + doc.m_dKa2 * doc.m_dBmax2;
+    for (int i = 0; i < doc.m_nCount; ++i) {
+        doc.m_dX[i] = span * (0.001 + 0.045 * i);
+        doc.m_dY[i] = doc.m_dYMax * (1.0 - 0.045 * i);
+        doc.m_nMark[i] = i % 5 == 0 ? 1 : 0;
+    }
+}
+
+void Paint(benchmark::State& state, const lumo::CLumoDoc& doc) {
+    lumo::RecordingSurface surface;
+    for (auto _ : state) {
+        surface.Clear();
+        lumo::DrawPlot(doc, surface);
+        benchmark::DoNotOptimize(surface.Primitives().data());
+    }
+    state.counters["primitives"] = static_cast<double>(surface.Primitives().size());
+}
+
+void BM_PaintScatchardExample(benchmark::State& state) {
+    lumo::CLumoDoc doc;
+    FillScatchardExample(doc);
+    Paint(state, doc);
+}
+BENCHMARK(BM_PaintScatchardExample);
+
+void BM_PaintLineweaverBurkExample(benchmark::State& state) {
+    lumo::CLumoDoc doc;
+    FillLineweaverExample(doc);
+    Paint(state, doc);
+}
+BENCHMARK(BM_PaintLineweaverBurkExample);
+
+// The x span in units is 10^range(0).
+void BM_PaintScatchardWideSpan(benchmark::State& state) {
+    double span = 1.0;
+    for (int i = 0; i < state.range(0); ++i) {
+        span *= 10.0;
+    }
+    lumo::CLumoDoc doc;
+    FillWideScatchard(doc, span);
+    Paint(state, doc);
+}
+BENCHMARK(BM_PaintScatchardWideSpan)->Arg(3)->Arg(7)->Arg(12);
+
+}  // namespace

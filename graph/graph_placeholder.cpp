@@ -1,1 +1,0 @@
-// The graph drawing algorithm lives here.

@@ -1,0 +1,25 @@
+// The graph pane's picture: the Scatchard plot, the Lineweaver-Burk plot or nothing, drawn from
+// the plot record onto any drawing surface (the pane, a printer page, a picture file, or a
+// recording in the tests).
+#pragma once
+
+#include "graph/draw_surface.h"
+#include "worksheet/lumo_doc.h"
+
+namespace lumo {
+
+// The drawing constants, in pane pixels.
+inline constexpr double kScaleFraction = 0.0025;  // the extents lie 400 pixels from the origin
+inline constexpr int kScatchardOriginX = 50;
+inline constexpr int kLineweaverOriginX = 200;
+inline constexpr int kOriginY = 410;
+inline constexpr double kCoordinateClip = 32000.0;
+inline constexpr Pen kAxisPen{3, {0, 0, 255}};
+inline constexpr Pen kCurvePen{1, {255, 0, 0}};
+
+// Draws the plot that the record's mode flags select. Every paint redraws everything; nothing
+// is kept between calls. When the surface prints, the pane is mapped onto the page once, before
+// anything is drawn.
+void DrawPlot(const CLumoDoc& doc, IDrawSurface& surface);
+
+}  // namespace lumo
