@@ -1,12 +1,14 @@
 #include "app/analysis_table.h"
 
 #include "stats/correlation.h"
+#include "stats/unpaired_t_test.h"
 
 namespace lumo {
 namespace {
 
 constexpr AnalysisEntry kAnalyses[] = {
     {"correlation", "correlation coefficient and regression line (SokanRes.txt)", OnCorrelation},
+    {"unpaired-t", "unpaired t-test, Student's or Welch's (TkenteiRes.txt)", OnUnpairedTTest},
 };
 
 }  // namespace
