@@ -1,6 +1,7 @@
 #include "app/analysis_table.h"
 
 #include "stats/correlation.h"
+#include "stats/paired_t_test.h"
 #include "stats/unpaired_t_test.h"
 
 namespace lumo {
@@ -9,6 +10,7 @@ namespace {
 constexpr AnalysisEntry kAnalyses[] = {
     {"correlation", "correlation coefficient and regression line (SokanRes.txt)", OnCorrelation},
     {"unpaired-t", "unpaired t-test, Student's or Welch's (TkenteiRes.txt)", OnUnpairedTTest},
+    {"paired-t", "paired t-test (PairedTRes.txt)", OnPairedTTest},
 };
 
 }  // namespace
