@@ -2,6 +2,7 @@
 
 #include "stats/correlation.h"
 #include "stats/paired_t_test.h"
+#include "stats/rejection_test.h"
 #include "stats/unpaired_t_test.h"
 
 namespace lumo {
@@ -11,6 +12,7 @@ constexpr AnalysisEntry kAnalyses[] = {
     {"correlation", "correlation coefficient and regression line (SokanRes.txt)", OnCorrelation},
     {"unpaired-t", "unpaired t-test, Student's or Welch's (TkenteiRes.txt)", OnUnpairedTTest},
     {"paired-t", "paired t-test (PairedTRes.txt)", OnPairedTTest},
+    {"rejection", "rejection test of one value marked with X (KikyakuRes.txt)", OnRejectionTest},
 };
 
 }  // namespace
