@@ -3,15 +3,21 @@
 #include "binding/lineweaver_burk.h"
 #include "binding/scatchard.h"
 #include "stats/correlation.h"
+#include "stats/paired_t_test.h"
+#include "stats/rejection_test.h"
+#include "stats/unpaired_t_test.h"
 
 namespace lumo {
 namespace {
 
 constexpr AnalysisEntry kAnalyses[] = {
+    {"unpaired-t", "unpaired t-test, Student's or Welch's (TkenteiRes.txt)", OnUnpairedTTest},
+    {"paired-t", "paired t-test (PairedTRes.txt)", OnPairedTTest},
+    {"rejection", "rejection test of one value marked with X (KikyakuRes.txt)", OnRejectionTest},
     {"correlation", "correlation coefficient and regression line (SokanRes.txt)", OnCorrelation},
     {"scatchard", "Scatchard plot by four marked points (ScatRes.txt)", OnScatchardPlots},
-    {"scatchard-simplex", "Scatchard plot by simplex fit (ScatRes.txt)", OnScatchardSimplex},
     {"lineweaver-burk", "Lineweaver-Burk plot, Km and Vmax (LinewRes.txt)", OnLineweaverBurkPlots},
+    {"scatchard-simplex", "Scatchard plot by simplex fit (ScatRes.txt)", OnScatchardSimplex},
 };
 
 }  // namespace

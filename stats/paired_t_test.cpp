@@ -1,0 +1,75 @@
+#include "stats/paired_t_test.h"
+
+#include <cmath>
+
+#include "stats/sample_stats.h"
+#include "stats/statistical_tables.h"
+#include "stats/t_test_report.h"
+#include "worksheet/line_reader.h"
+
+namespace lumo {
+
+namespace {
+
+constexpr char kReportName[] = "PairedTRes.txt";
+
+constexpr char kPairCountPrompt[] =
+    "対応のあるデータを２組以上、１行に１組ずつ、カンマかタブで区切って入力して下さい。\r\n";
+
+}  // namespace
+
+bool OnPairedTTest(AnalysisContext& ctx) {
+    CLumoDoc& doc = ctx.Doc();
+    doc.m_nScatchard = 0;
+    doc.m_nLineweaver = 0;
+
+    ReportFile report;
+    if (!ctx.OpenReport(report, kReportName, "w")) return false;
+
+    const PairRows rows = ReadPairRows(ctx.Sheet(), false);
+    if (rows.end == ReadEnd::kOverCapacity) {
+        ctx.AppendOverCapacityPrompt();
+        return false;
+    }
+    if (rows.NoData()) {
+        ctx.AppendNoDataMessage();
+        return false;
+    }
+    // One pair has no spread to test against, and no degrees of freedom.
+    const int n = rows.count;
+    if (n < 2) {
+        ctx.AppendPrompt(kPairCountPrompt);
+        return false;
+    }
+
+    double differences[kMaxPoints];
+    for (int i = 0; i < n; ++i) {
+        doc.m_dX[i] = rows.x[i];
+        doc.m_dY[i] = rows.y[i];
+        differences[i] = rows.x[i] - rows.y[i];
+    }
+    doc.m_nCount = n;
+    doc.UpdateAllViews(ctx.Sender());
+
+    const SampleStats d = ComputeSampleStats(differences, n);
+    const double ts = d.mean / std::sqrt(d.sd * d.sd / n);
+    const double absTs = std::fabs(ts);
+    const int df = n - 1;
+
+    report.Printf("\n\n差のMean=%f; 　SD=%f;　 No.=%d\n", d.mean, d.sd, n);
+    report.Write("\n\n   Student's test\n");
+    report.Write(kLongRule);
+    report.Printf(" 計算値：Ts= %f;   \t\t自由度(N-1)= %d\n", absTs, df);
+    report.Write(kLongRule);
+    if (df <= kTTableMaxDf) {
+        WriteTTableBlock(report, df);
+        WriteConclusion(report, IsSignificantByTable(df, absTs));
+    } else {
+        const double p = TwoSidedProbability(df, absTs);
+        report.Printf("確率＝%f\n", p);
+        WriteConclusion(report, IsSignificantProbability(p));
+    }
+    return ctx.FinishReport(report, kReportName);
+}
+
+}  // namespace lumo
