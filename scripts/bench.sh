@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Prints one table of Lumo's speed and memory, everything measured side by side in this run:
+# the Google Benchmark programs in bench/, the whole `lumo --run correlation` process against
+# /bin/true, and the peak memory of `lumo --run`, of the desktop program right after start and
+# of an empty Qt window. Usage: scripts/bench.sh [BUILD_DIR] (default build-bench, Release).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build-bench}
+
+command -v /usr/bin/time >/dev/null 2>&1 || {
+    sudo=""; [ "$(id -u)" -eq 0 ] || sudo=sudo
+    $sudo apt-get install -y -qq time >/dev/null
+}
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DLUMO_BUILD_TESTS=OFF >/dev/null
+cmake --build "$build" -j2 >/dev/null
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp examples/correlation.txt "$work/data.txt"
+
+row() { printf '| %-44s | %14s | %s\n' "$1" "$2" "$3"; }
+echo "| what | time or memory | notes"
+echo "|---|---:|---"
+
+# Google Benchmark: real time per iteration, with the counters each benchmark reports.
+for b in analysis_bench simplex_fit_bench graph_paint_bench; do
+    "$build/bench/$b" --benchmark_format=csv --benchmark_min_time=0.2 2>/dev/null |
+        awk -F, 'NR > 1 && $1 !~ /^"?name/ {
+            gsub(/"/, "", $1); unit = $5; gsub(/"/, "", unit)
+            extra = ""
+            for (i = 11; i <= NF; ++i) if ($i != "") extra = extra " " $i
+            printf "| %-44s | %11.1f %-2s | %s\n", $1, $3, unit, extra }'
+done
+
+# Whole processes, run alternately so that both see the same machine.
+runs=200
+lumo_ns=0; true_ns=0
+for ((i = 0; i < runs; ++i)); do
+    t0=$(date +%s%N); (cd "$work" && "$OLDPWD/$build/lumo" --run correlation data.txt >/dev/null 2>&1)
+    t1=$(date +%s%N); /bin/true
+    t2=$(date +%s%N)
+    lumo_ns=$((lumo_ns + t1 - t0)); true_ns=$((true_ns + t2 - t1))
+done
+lumo_us=$((lumo_ns / runs / 1000)); true_us=$((true_ns / runs / 1000))
+row "process: lumo --run correlation" "${lumo_us} us" "mean of $runs runs"
+row "process: /bin/true (floor)" "${true_us} us" "same loop"
+row "ratio lumo --run / floor" "$(awk -v a="$lumo_us" -v b="$true_us" 'BEGIN { printf "%.2f", a / b }')" ""
+
+peak() { /usr/bin/time -f '%M' "$@" 2>&1 >/dev/null | tail -n 1; }
+row "peak memory: lumo --run correlation" "$(cd "$work" && peak "$OLDPWD/$build/lumo" --run correlation data.txt) KiB" "max RSS"
+if [ -x "$build/bench/bare_qt_window" ]; then
+    export QT_QPA_PLATFORM=offscreen
+    gui=$(cd "$work" && peak timeout 2 "$OLDPWD/$build/lumo" data.txt)
+    bare=$(peak timeout 2 "$build/bench/bare_qt_window")
+    row "peak memory: desktop program after start" "$gui KiB" "offscreen, 2 s after start"
+    row "peak memory: empty Qt window (floor)" "$bare KiB" "offscreen, 2 s after start"
+fi
