@@ -1,0 +1,65 @@
+// The worksheet: an editable, word-wrapping text that the analyses read line by line and
+// extend at its end.
+#pragma once
+
+#include <QFont>
+#include <QPlainTextEdit>
+
+#include <optional>
+
+#include "worksheet/lumo_doc.h"
+#include "worksheet/worksheet.h"
+
+class QPrinter;
+
+namespace lumo {
+
+class IFrameDialogs;
+struct AnalysisEntry;
+
+class CLumoView : public QPlainTextEdit, public IWorksheet {
+    Q_OBJECT
+
+  public:
+    CLumoView(CLumoDoc& doc, IFrameDialogs& dialogs, QWidget* parent = nullptr);
+    ~CLumoView() override;
+
+    CLumoDoc& GetDocument() const { return m_doc; }
+
+    // IWorksheet. A line is a logical line, never a line as the word wrap shows it.
+    int GetLine(int index, char* buffer) const override;
+    void AppendText(std::string_view cp932) override;
+    std::string GetText() const override;
+    void SetText(std::string_view utf8) override;
+
+    // Runs an analysis as its menu command does: the report file goes to the current folder.
+    bool RunAnalysis(const AnalysisEntry& analysis);
+
+    // The font the user chose with the font command, if any.
+    const std::optional<QFont>& ChosenFont() const { return m_font; }
+
+    void Print(QPrinter& printer) const;
+
+  public slots:
+    void OnMonospaceFont();
+    void OnScreenCopyHint();
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void insertFromMimeData(const QMimeData* source) override;
+
+  private slots:
+    void OnContentsChange(int position, int charsRemoved, int charsAdded);
+
+  private:
+    CLumoDoc& m_doc;
+    IFrameDialogs& m_dialogs;
+    std::optional<QFont> m_font;
+    // True while the program itself changes the text; only the user's edits mark the
+    // document modified here.
+    bool m_bProgramEdit = false;
+};
+
+extern const char kScreenCopyHint[];
+
+}  // namespace lumo

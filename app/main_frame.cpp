@@ -1,0 +1,495 @@
+#include "app/main_frame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPrinter>
+#include <QScreen>
+#include <QSettings>
+#include <QSplitter>
+
+#include "app/about_dialog.h"
+#include "app/analysis_table.h"
+#include "app/commands.h"
+#include "app/frame_dialogs.h"
+#include "app/lumo_view.h"
+#include "app/my_view.h"
+
+namespace lumo {
+namespace {
+
+// The name an untitled worksheet goes by in the caption and in the save question.
+const char kNewFileName[] = "VARNEL";
+
+constexpr int kWorksheetHeight = 300;     // the graph pane takes the rest
+constexpr int kInitialGraphHeight = 460;  // room for the whole plot with its titles
+
+QSettings ProgramSettings() {
+    return QSettings(QStringLiteral("lumo"), QStringLiteral("lumo"));
+}
+
+std::string NativePath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+QString FromNativePath(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+}  // namespace
+
+QString FrameTitle() {
+    return QString(31, QLatin1Char(' ')) + QStringLiteral("VARNEL System - Lumo");
+}
+
+CMainFrame::CMainFrame(IFrameDialogs* dialogs, QWidget* parent) : QMainWindow(parent) {
+    if (dialogs == nullptr) {
+        m_pOwnDialogs = std::make_unique<QtFrameDialogs>(this);
+        dialogs = m_pOwnDialogs.get();
+    }
+    m_pDialogs = dialogs;
+    m_helpPaths = DefaultHelpPaths();
+    setWindowIcon(AppIcon());
+
+    // A static splitter of two rows: the worksheet keeps its height, the graph pane takes
+    // whatever the window gives beyond it; the user can drag the bar.
+    m_wndSplitter = new QSplitter(Qt::Vertical, this);
+    m_pView = new CLumoView(m_doc, *m_pDialogs, m_wndSplitter);
+    m_pGraph = new CMyView(m_doc, *m_pDialogs, m_wndSplitter);
+    m_wndSplitter->addWidget(m_pView);
+    m_wndSplitter->addWidget(m_pGraph);
+    m_wndSplitter->setStretchFactor(0, 0);
+    m_wndSplitter->setStretchFactor(1, 1);
+    m_wndSplitter->setSizes({kWorksheetHeight, kInitialGraphHeight});
+    setCentralWidget(m_wndSplitter);
+
+    createActions();
+    createMenus();
+    readSettings();
+
+    m_doc.SetModifiedListener([this] { setWindowModified(m_doc.IsModified()); });
+    connect(qApp, &QApplication::focusChanged, this, &CMainFrame::OnFocusChanged);
+    UpdateTitle();
+    m_pView->setFocus();
+}
+
+CMainFrame::~CMainFrame() {
+    m_doc.SetModifiedListener({});
+    // The panes refer to the document, which goes before the window's children would.
+    delete m_wndSplitter;
+}
+
+QAction* CMainFrame::AddCommand(int command, const QString& text) {
+    auto* action = new QAction(text, this);
+    action->setData(command);
+    m_commandActs.append(action);
+    return action;
+}
+
+void CMainFrame::AddAnalysis(QMenu* menu, int command, const char* analysisName,
+                             const QString& text) {
+    QAction* action = AddCommand(command, text);
+    const AnalysisEntry* analysis = FindAnalysis(analysisName);
+    if (analysis == nullptr) {
+        // Not part of this build: the item shows, grayed.
+        action->setEnabled(false);
+    } else {
+        connect(action, &QAction::triggered, this,
+                [this, analysis] { m_pView->RunAnalysis(*analysis); });
+    }
+    menu->addAction(action);
+}
+
+void CMainFrame::createActions() {
+    QAction* act = AddCommand(cmd::kFileOpen, QStringLiteral("開く(&O)...\tCtrl+O"));
+    act->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    connect(act, &QAction::triggered, this, &CMainFrame::OnFileOpen);
+
+    act = AddCommand(cmd::kFileNew, QStringLiteral("画面クリア&N)\tCtrl+N"));
+    act->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    connect(act, &QAction::triggered, this, &CMainFrame::OnFileNew);
+
+    act = AddCommand(cmd::kFileSave, QStringLiteral("上書き保存(&S)\tCtrl+S"));
+    act->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    connect(act, &QAction::triggered, this, &CMainFrame::OnFileSave);
+
+    act = AddCommand(cmd::kFileSaveAs, QStringLiteral("名前を付けて保存(&A)..."));
+    connect(act, &QAction::triggered, this, &CMainFrame::OnFileSaveAs);
+
+    act = AddCommand(cmd::kFilePrint, QStringLiteral("印刷(&P)...\tCtrl+P"));
+    act->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    connect(act, &QAction::triggered, this, &CMainFrame::OnFilePrint);
+
+    act = AddCommand(cmd::kFilePrintPreview, QStringLiteral("印刷ﾌﾟﾚﾋﾞｭｰ(&V)"));
+    connect(act, &QAction::triggered, this, &CMainFrame::OnFilePrintPreview);
+
+    act = AddCommand(cmd::kFilePrintSetup, QStringLiteral("ﾌﾟﾘﾝﾀの設定(&R)..."));
+    connect(act, &QAction::triggered, this, &CMainFrame::OnFilePrintSetup);
+
+    act = AddCommand(cmd::kScreenCopyHint, QStringLiteral("画面をｸﾘｯﾌﾟﾎﾞｰﾄﾞにｺﾋﾟｰ"));
+    connect(act, &QAction::triggered, m_pView, &CLumoView::OnScreenCopyHint);
+
+    m_pRecentPlaceholderAct = new QAction(QStringLiteral("最新のﾌｧｲﾙ"), this);
+    m_pRecentPlaceholderAct->setEnabled(false);
+    for (int i = 0; i < cmd::kMaxRecentFiles; ++i) {
+        m_pRecentFileActs[i] = AddCommand(cmd::kFileMruFile1 + i, QString());
+        m_pRecentFileActs[i]->setVisible(false);
+        connect(m_pRecentFileActs[i], &QAction::triggered, this,
+                [this, i] { OnOpenRecentFile(i); });
+    }
+
+    act = AddCommand(cmd::kAppExit, QStringLiteral("ｱﾌﾟﾘｹｰｼｮﾝの終了(&X)"));
+    connect(act, &QAction::triggered, this, &QWidget::close);
+
+    act = AddCommand(cmd::kEditUndo, QStringLiteral("元に戻す(&U)\tCtrl+Z"));
+    act->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)});
+    act->setEnabled(false);
+    connect(act, &QAction::triggered, m_pView, &QPlainTextEdit::undo);
+    connect(m_pView, &QPlainTextEdit::undoAvailable, act, &QAction::setEnabled);
+
+    act = AddCommand(cmd::kEditCut, QStringLiteral("切り取り(&T)\tCtrl+X"));
+    act->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)});
+    act->setEnabled(false);
+    connect(act, &QAction::triggered, m_pView, &QPlainTextEdit::cut);
+    connect(m_pView, &QPlainTextEdit::copyAvailable, act, &QAction::setEnabled);
+
+    act = AddCommand(cmd::kEditCopy, QStringLiteral("ｺﾋﾟｰ(&C)\tCtrl+C"));
+    act->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
+    act->setEnabled(false);
+    connect(act, &QAction::triggered, m_pView, &QPlainTextEdit::copy);
+    connect(m_pView, &QPlainTextEdit::copyAvailable, act, &QAction::setEnabled);
+
+    act = AddCommand(cmd::kEditPaste, QStringLiteral("貼り付け(&P)\tCtrl+V"));
+    act->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
+    connect(act, &QAction::triggered, m_pView, &QPlainTextEdit::paste);
+    auto updatePaste = [this, act] { act->setEnabled(m_pView->canPaste()); };
+    connect(QApplication::clipboard(), &QClipboard::dataChanged, act, updatePaste);
+    updatePaste();
+
+    act = AddCommand(cmd::kMonospaceFont, QStringLiteral("等幅フォントへ"));
+    connect(act, &QAction::triggered, m_pView, &CLumoView::OnMonospaceFont);
+
+    act = AddCommand(cmd::kHelpFinder, QStringLiteral("Help"));
+    connect(act, &QAction::triggered, this, &CMainFrame::OnHelp);
+
+    act = AddCommand(cmd::kAppAbout, QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(Varnel-Win)"));
+    connect(act, &QAction::triggered, this, &CMainFrame::OnAppAbout);
+
+    // The pane keys are in no menu; they belong to the window.
+    act = AddCommand(cmd::kNextPane, QStringLiteral("次のペイン"));
+    act->setShortcut(QKeySequence(Qt::Key_F6));
+    connect(act, &QAction::triggered, this, &CMainFrame::OnNextPane);
+    addAction(act);
+
+    act = AddCommand(cmd::kPrevPane, QStringLiteral("前のペイン"));
+    act->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6));
+    connect(act, &QAction::triggered, this, &CMainFrame::OnPrevPane);
+    addAction(act);
+}
+
+void CMainFrame::createMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
+    file->addAction(CommandAction(cmd::kFileOpen));
+    file->addAction(CommandAction(cmd::kFileNew));
+    file->addAction(CommandAction(cmd::kFileSave));
+    file->addAction(CommandAction(cmd::kFileSaveAs));
+    file->addSeparator();
+    file->addAction(CommandAction(cmd::kFilePrint));
+    file->addAction(CommandAction(cmd::kFilePrintPreview));
+    file->addAction(CommandAction(cmd::kFilePrintSetup));
+    file->addAction(CommandAction(cmd::kScreenCopyHint));
+    file->addSeparator();
+    file->addAction(m_pRecentPlaceholderAct);
+    for (QAction* recent : m_pRecentFileActs) file->addAction(recent);
+    file->addSeparator();
+    file->addAction(CommandAction(cmd::kAppExit));
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("編集(&E)"));
+    edit->addAction(CommandAction(cmd::kEditUndo));
+    edit->addSeparator();
+    edit->addAction(CommandAction(cmd::kEditCut));
+    edit->addAction(CommandAction(cmd::kEditCopy));
+    edit->addAction(CommandAction(cmd::kEditPaste));
+
+    QMenu* statics = menuBar()->addMenu(QStringLiteral("Statics"));
+    AddAnalysis(statics, cmd::kUnpairedTTest, "unpaired-t",
+                QStringLiteral("ｔ－検定（対応のない）"));
+    AddAnalysis(statics, cmd::kPairedTTest, "paired-t", QStringLiteral("ｔ-検定（対応のある）"));
+    AddAnalysis(statics, cmd::kRejectionTest, "rejection", QStringLiteral("棄却検定"));
+    AddAnalysis(statics, cmd::kCorrelation, "correlation", QStringLiteral("相関係数"));
+
+    QMenu* plots = menuBar()->addMenu(QStringLiteral("Scatchard Plot"));
+    AddAnalysis(plots, cmd::kScatchardPlots, "scatchard", QStringLiteral("Scatchard Plots"));
+    AddAnalysis(plots, cmd::kLineweaverBurkPlots, "lineweaver-burk",
+                QStringLiteral("Lineweaver-Burk Plots"));
+    AddAnalysis(plots, cmd::kScatchardSimplex, "scatchard-simplex",
+                QStringLiteral("Scatchard Plots (Simplex)"));
+
+    QMenu* font = menuBar()->addMenu(QStringLiteral("フォント変更"));
+    font->addAction(CommandAction(cmd::kMonospaceFont));
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
+    help->addAction(CommandAction(cmd::kHelpFinder));
+    help->addAction(CommandAction(cmd::kAppAbout));
+}
+
+QAction* CMainFrame::CommandAction(int command) const {
+    for (QAction* action : m_commandActs) {
+        if (action->data().toInt() == command) return action;
+    }
+    return nullptr;
+}
+
+void CMainFrame::readSettings() {
+    QSettings settings = ProgramSettings();
+    const QByteArray geometry = settings.value(QStringLiteral("geometry")).toByteArray();
+    if (geometry.isEmpty() || !restoreGeometry(geometry)) {
+        QSize size(680, 800);
+        if (const QScreen* screen = QApplication::primaryScreen()) {
+            size = size.boundedTo(screen->availableSize());
+        }
+        resize(size);
+    }
+    m_recentFiles = settings.value(QStringLiteral("recentFiles")).toStringList();
+    while (m_recentFiles.size() > cmd::kMaxRecentFiles) m_recentFiles.removeLast();
+    UpdateRecentFileActions();
+}
+
+void CMainFrame::writeSettings() const {
+    QSettings settings = ProgramSettings();
+    settings.setValue(QStringLiteral("geometry"), saveGeometry());
+    settings.setValue(QStringLiteral("recentFiles"), m_recentFiles);
+}
+
+QString CMainFrame::DocumentName() const {
+    if (m_doc.PathName().empty()) return QString::fromLatin1(kNewFileName);
+    return QFileInfo(FromNativePath(m_doc.PathName())).fileName();
+}
+
+void CMainFrame::UpdateTitle() {
+    setWindowTitle(DocumentName() + QStringLiteral("[*] - ") + FrameTitle());
+    setWindowModified(m_doc.IsModified());
+}
+
+bool CMainFrame::maybeSave() {
+    if (!m_doc.IsModified()) return true;
+    switch (m_pDialogs->AskSaveChanges(DocumentName())) {
+        case SaveAnswer::kYes:
+            return OnFileSave();
+        case SaveAnswer::kNo:
+            return true;
+        case SaveAnswer::kCancel:
+            break;
+    }
+    return false;
+}
+
+void CMainFrame::OnFileNew() {
+    if (!maybeSave()) return;
+    m_doc.OnNewDocument();
+    UpdateTitle();
+    // The plot record stays; the pane draws it again, as after any new document.
+    m_doc.UpdateAllViews(nullptr);
+}
+
+void CMainFrame::OnFileOpen() {
+    const QString path = m_pDialogs->GetOpenFileName(QDir::currentPath());
+    if (path.isEmpty()) return;
+    // The file dialogs have always made the chosen file's folder the current one, so the
+    // report files land beside the data.
+    QDir::setCurrent(QFileInfo(path).absolutePath());
+    if (!maybeSave()) return;
+    OpenDocumentFile(path);
+}
+
+bool CMainFrame::OpenDocumentFile(const QString& path) {
+    // An absolute name, since the current folder may change before the next save.
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    const LoadResult loaded = m_doc.OnOpenDocument(NativePath(absolute));
+    if (!loaded.ok()) {
+        m_pDialogs->MessageBox(loaded.message);
+        return false;
+    }
+    AddRecentFile(absolute);
+    UpdateTitle();
+    m_doc.UpdateAllViews(nullptr);
+    return true;
+}
+
+bool CMainFrame::OnFileSave() {
+    if (m_doc.PathName().empty()) return OnFileSaveAs();
+    return SaveDocument(FromNativePath(m_doc.PathName()));
+}
+
+bool CMainFrame::OnFileSaveAs() {
+    const QString suggested = m_doc.PathName().empty()
+                                  ? QDir::current().filePath(QString::fromLatin1(kNewFileName))
+                                  : FromNativePath(m_doc.PathName());
+    const QString path = m_pDialogs->GetSaveFileName(suggested);
+    if (path.isEmpty()) return false;
+    QDir::setCurrent(QFileInfo(path).absolutePath());
+    return SaveDocument(path);
+}
+
+bool CMainFrame::SaveDocument(const QString& path) {
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    FileFormat format = m_doc.Format();
+    for (;;) {
+        const SaveResult saved = m_doc.OnSaveDocument(NativePath(absolute), format);
+        if (saved.ok()) break;
+        const QString message = QString::fromStdString(saved.message);
+        if (saved.error == FileError::kInvalidBytes &&
+            m_pDialogs->AskYesNo(message + QStringLiteral("\n上書き保存しますか？"))) {
+            format.hadInvalidBytes = false;
+            continue;
+        }
+        if (saved.error == FileError::kNotRepresentable &&
+            m_pDialogs->AskYesNo(message + QStringLiteral("\nUTF-8で保存しますか？"))) {
+            format.encoding = TextEncoding::kUtf8;
+            continue;
+        }
+        if (saved.error != FileError::kInvalidBytes &&
+            saved.error != FileError::kNotRepresentable) {
+            m_pDialogs->MessageBox(saved.message);
+        }
+        return false;
+    }
+    AddRecentFile(absolute);
+    UpdateTitle();
+    return true;
+}
+
+void CMainFrame::OnOpenRecentFile(int index) {
+    if (index < 0 || index >= m_recentFiles.size()) return;
+    const QString path = m_recentFiles.at(index);
+    if (!maybeSave()) return;
+    // A file that has gone away leaves the list, as the list has always done.
+    if (!OpenDocumentFile(path)) RemoveRecentFile(path);
+}
+
+void CMainFrame::AddRecentFile(const QString& path) {
+    m_recentFiles.removeAll(path);
+    m_recentFiles.prepend(path);
+    while (m_recentFiles.size() > cmd::kMaxRecentFiles) m_recentFiles.removeLast();
+    UpdateRecentFileActions();
+    ProgramSettings().setValue(QStringLiteral("recentFiles"), m_recentFiles);
+}
+
+void CMainFrame::RemoveRecentFile(const QString& path) {
+    m_recentFiles.removeAll(path);
+    UpdateRecentFileActions();
+    ProgramSettings().setValue(QStringLiteral("recentFiles"), m_recentFiles);
+}
+
+void CMainFrame::UpdateRecentFileActions() {
+    // The grayed placeholder stands where the list goes until there is a list.
+    m_pRecentPlaceholderAct->setVisible(m_recentFiles.isEmpty());
+    for (int i = 0; i < cmd::kMaxRecentFiles; ++i) {
+        QAction* action = m_pRecentFileActs[i];
+        if (i < m_recentFiles.size()) {
+            QString shown = QDir::toNativeSeparators(m_recentFiles.at(i));
+            shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+            action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(shown));
+            action->setVisible(true);
+        } else {
+            action->setVisible(false);
+        }
+    }
+}
+
+QPrinter& CMainFrame::Printer() {
+    // One printer for the whole run, so the choices of the printer setup stay.
+    if (!m_pPrinter) m_pPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *m_pPrinter;
+}
+
+void CMainFrame::PrintActivePane(QPrinter& printer, bool graph) {
+    if (graph) {
+        m_pGraph->Print(printer);
+    } else {
+        m_pView->Print(printer);
+    }
+}
+
+void CMainFrame::OnFilePrint() {
+    const bool graph = m_bGraphActive;
+    QPrinter& printer = Printer();
+    if (!m_pDialogs->ExecPrintDialog(printer, graph ? 1 : 0)) return;
+    PrintActivePane(printer, graph);
+}
+
+void CMainFrame::OnFilePrintPreview() {
+    const bool graph = m_bGraphActive;
+    m_pDialogs->ExecPrintPreview(
+        Printer(), [this, graph](QPrinter* target) { PrintActivePane(*target, graph); });
+}
+
+void CMainFrame::OnFilePrintSetup() {
+    m_pDialogs->ExecPageSetup(Printer());
+}
+
+void CMainFrame::OnAppAbout() {
+    CAboutDlg about(this);
+    m_pDialogs->Exec(about);
+}
+
+void CMainFrame::OnHelp() {
+    const QString page = FindHelpPage(m_helpPaths);
+    if (page.isEmpty()) {
+        m_pDialogs->MessageBox(kHelpFailedMessage);
+        return;
+    }
+    if (!m_pHelpWindow) m_pHelpWindow = new CHelpWindow(this);
+    if (!m_pHelpWindow->Load(page)) {
+        m_pDialogs->MessageBox(kHelpFailedMessage);
+        return;
+    }
+    m_pHelpWindow->show();
+    m_pHelpWindow->raise();
+    m_pHelpWindow->activateWindow();
+}
+
+void CMainFrame::OnNextPane() {
+    // Two panes: the next one and the previous one are the same.
+    m_bGraphActive = !m_bGraphActive;
+    if (m_bGraphActive) {
+        m_pGraph->setFocus(Qt::TabFocusReason);
+    } else {
+        m_pView->setFocus(Qt::TabFocusReason);
+    }
+}
+
+void CMainFrame::OnPrevPane() {
+    OnNextPane();
+}
+
+void CMainFrame::OnFocusChanged(QWidget* /*old*/, QWidget* now) {
+    if (now == nullptr) return;
+    if (now == m_pGraph || m_pGraph->isAncestorOf(now)) {
+        m_bGraphActive = true;
+    } else if (now == m_pView || m_pView->isAncestorOf(now)) {
+        m_bGraphActive = false;
+    }
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (!maybeSave()) {
+        event->ignore();
+        return;
+    }
+    writeSettings();
+    if (m_pHelpWindow) m_pHelpWindow->close();
+    event->accept();
+}
+
+}  // namespace lumo

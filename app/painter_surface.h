@@ -1,0 +1,53 @@
+// The graph's drawing surface on a QPainter: the screen, the printer and the exported pictures
+// all draw through it, so they show the same thing.
+#pragma once
+
+#include <QFont>
+#include <QPoint>
+#include <QRectF>
+
+#include "graph/draw_surface.h"
+
+class QPainter;
+
+namespace lumo {
+
+class QPainterSurface : public IDrawSurface {
+  public:
+    // `clientHeight` is the graph pane's height on screen. `page` is the printable area in the
+    // painter's coordinates; an empty rectangle means the painter draws in the pane's own
+    // pixels (the screen and the exported pictures).
+    QPainterSurface(QPainter& painter, const QFont& font, int clientHeight,
+                    const QRectF& page = QRectF());
+
+    bool IsPrinting() const override { return !m_page.isEmpty(); }
+    int ClientHeight() const override { return m_nClientHeight; }
+    // The page shows the pane's plot area as large as it fits, whatever the pane's height.
+    void SetPrintMapping(int clientHeight) override;
+
+    Pen CurrentPen() const override { return m_pen; }
+    void SetPen(const Pen& pen) override;
+    void SetBrush(StockBrush brush) override;
+
+    void MoveTo(int x, int y) override;
+    void LineTo(int x, int y) override;
+    void Ellipse(int left, int top, int right, int bottom) override;
+    void TextOut(int x, int y, std::string_view utf8) override;
+
+  private:
+    QPainter& m_painter;
+    QFont m_font;
+    int m_nClientHeight;
+    QRectF m_page;
+    Pen m_pen;
+    QPoint m_position;
+};
+
+// The font of the graph's titles and markers, the same on every device.
+QFont PlotFont();
+
+// The part of the pane that a printed page shows: the axes (0 to 600 across, 10 to 410 down),
+// the titles below them and the "1/Km" title, which may stand a little left of x = 0.
+QRectF PrintedPlotArea();
+
+}  // namespace lumo
