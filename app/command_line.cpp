@@ -3,12 +3,16 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
+#include <QGuiApplication>
 
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
+#include <memory>
 #include <string>
 
 #include "app/analysis_table.h"
+#include "app/plot_export.h"
 #include "worksheet/lumo_doc.h"
 #include "worksheet/text_worksheet.h"
 
@@ -44,13 +48,11 @@ QString AnalysisList() {
     return list;
 }
 
-}  // namespace
-
-bool IsCommandLineRun(int argc, char** argv) {
+bool HasOption(int argc, char** argv, std::initializer_list<const char*> options) {
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         if (std::strcmp(arg, "--") == 0) break;
-        for (const char* option : {"--run", "--help", "-h", "--help-all", "--version", "-v"}) {
+        for (const char* option : options) {
             const size_t len = std::strlen(option);
             if (std::strncmp(arg, option, len) == 0 && (arg[len] == '\0' || arg[len] == '=')) {
                 return true;
@@ -60,8 +62,26 @@ bool IsCommandLineRun(int argc, char** argv) {
     return false;
 }
 
+}  // namespace
+
+bool IsCommandLineRun(int argc, char** argv) {
+    return HasOption(argc, argv,
+                     {"--run", "--plot", "--help", "-h", "--help-all", "--version", "-v"});
+}
+
 int RunCommandLine(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    // Drawing the picture needs fonts, so a GUI application, but never a display: the
+    // offscreen platform draws just as well when the user has not asked for another.
+    const bool wantsPlot = HasOption(argc, argv, {"--plot"});
+    if (wantsPlot && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    std::unique_ptr<QCoreApplication> app;
+    if (wantsPlot) {
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QCoreApplication::setApplicationName(QStringLiteral("lumo"));
     QCoreApplication::setApplicationVersion(QStringLiteral(LUMO_VERSION));
 
@@ -72,7 +92,11 @@ int RunCommandLine(int argc, char** argv) {
                        "With --run, runs one analysis on FILE as its menu command does, writes\n"
                        "its report file to the current directory and prints the text appended\n"
                        "to the worksheet. Exit status: 0 report appended, 1 the analysis\n"
-                       "stopped with a message, 2 usage or file error.\n\n"
+                       "stopped with a message, 2 usage or file error.\n"
+                       "With --plot, also writes the graph pane's picture after the run, as\n"
+                       "PNG, SVG or PDF by the name's ending: 640x460 pixels (points in a\n"
+                       "PDF) on white, (0,0) at the pane's top-left, so a point that the\n"
+                       "pane draws at (x,y) is at (x,y) in the picture.\n\n"
                        "Analyses:\n") +
         AnalysisList());
     parser.addHelpOption();
@@ -82,8 +106,13 @@ int RunCommandLine(int argc, char** argv) {
                                        QStringLiteral("ANALYSIS"));
     const QCommandLineOption saveOption(
         QStringLiteral("save"), QStringLiteral("With --run: save the worksheet back to FILE."));
+    const QCommandLineOption plotOption(
+        QStringLiteral("plot"),
+        QStringLiteral("With --run: write the graph pane's picture to OUT (.png, .svg or .pdf)."),
+        QStringLiteral("OUT"));
     parser.addOption(runOption);
     parser.addOption(saveOption);
+    parser.addOption(plotOption);
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A worksheet file."));
 
     if (!parser.parse(QCoreApplication::arguments())) {
@@ -95,7 +124,15 @@ int RunCommandLine(int argc, char** argv) {
 
     const QStringList files = parser.positionalArguments();
     if (!parser.isSet(runOption) || files.size() != 1) {
-        std::fprintf(stderr, "lumo: usage: lumo --run ANALYSIS FILE [--save]  (see lumo --help)\n");
+        std::fprintf(stderr,
+                     "lumo: usage: lumo --run ANALYSIS FILE [--save] [--plot OUT]  (see lumo "
+                     "--help)\n");
+        return 2;
+    }
+    const QString plotPath = parser.value(plotOption);
+    if (parser.isSet(plotOption) && !IsPlotPictureName(plotPath)) {
+        std::fprintf(stderr, "lumo: --plot needs a name ending in .png, .svg or .pdf: '%s'\n",
+                     qPrintable(plotPath));
         return 2;
     }
     const std::string name = parser.value(runOption).toStdString();
@@ -128,6 +165,10 @@ int RunCommandLine(int argc, char** argv) {
     if (parser.isSet(saveOption)) {
         const SaveResult saved = doc.OnSaveDocument(path);
         if (!saved.ok()) return ReportFileError(saved.message);
+    }
+    if (parser.isSet(plotOption)) {
+        QString error;
+        if (!SavePlotPicture(doc, plotPath, &error)) return ReportFileError(error.toStdString());
     }
     return reported ? 0 : 1;
 }

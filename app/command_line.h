@@ -1,4 +1,5 @@
-// `lumo --run ANALYSIS FILE [--save]`: an analysis on a worksheet file without a window.
+// `lumo --run ANALYSIS FILE [--save] [--plot OUT]`: an analysis on a worksheet file without a
+// window.
 #pragma once
 
 namespace lumo {
