@@ -1,0 +1,216 @@
+// The graph pane: what it shows after each kind of run, its pictures and its context menu.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QImage>
+#include <QPainter>
+#include <QPrinter>
+
+#include "app/analysis_table.h"
+#include "app/commands.h"
+#include "app/lumo_view.h"
+#include "app/my_view.h"
+#include "app/painter_surface.h"
+#include "app/plot_export.h"
+#include "graph/plot_drawing.h"
+#include "tests/app/app_test_support.h"
+#include "worksheet/text_worksheet.h"
+
+namespace lumo {
+namespace {
+
+using test::FrameFixture;
+using test::HasColorNear;
+using test::HasDarkPixelIn;
+using test::IsColor;
+using test::Q;
+
+const QColor kBlue(0, 0, 255);
+const QColor kRed(255, 0, 0);
+const QColor kBlack(0, 0, 0);
+const QColor kWhite(255, 255, 255);
+
+// The Lineweaver-Burk picture: markers centred 7 pixels right of and below (593, 3),
+// (393, 153), (293, 203); the line from (16, 410) to (600, 10); the axes through x = 200 and
+// along y = 410.
+void ExpectLineweaverExamplePixels(const QImage& image) {
+    EXPECT_TRUE(IsColor(image, 200, 100, kBlue));
+    EXPECT_TRUE(IsColor(image, 200, 399, kBlue));
+    EXPECT_TRUE(IsColor(image, 100, 410, kBlue));
+    EXPECT_TRUE(IsColor(image, 500, 410, kBlue));
+    EXPECT_TRUE(IsColor(image, 200, 5, kWhite));    // the axis starts at y = 10
+    EXPECT_TRUE(IsColor(image, 605, 410, kWhite));  // and ends at x = 600
+    // The line rises 400 pixels over 584: (308, 210) is on it, (308, 300) is not.
+    EXPECT_TRUE(HasColorNear(image, 308, 210, kRed));
+    EXPECT_TRUE(HasColorNear(image, 600, 10, kRed));
+    EXPECT_TRUE(IsColor(image, 308, 300, kWhite));
+    for (const QPoint& p : {QPoint(600, 10), QPoint(400, 160), QPoint(300, 210)}) {
+        EXPECT_TRUE(HasDarkPixelIn(image, QRect(p.x() - 3, p.y() - 3, 7, 7))) << p.x();
+    }
+    // The titles: "1/[s]" at (390, 420), "1/[v]" at (160, 200).
+    EXPECT_TRUE(HasDarkPixelIn(image, QRect(390, 420, 30, 16)));
+    EXPECT_TRUE(HasDarkPixelIn(image, QRect(160, 200, 30, 16)));
+}
+
+TEST(GraphPane, BlankAtStart) {
+    FrameFixture f;
+    EXPECT_TRUE(test::IsBlank(f.GraphImage()));
+}
+
+TEST(GraphPane, LineweaverBurkRunDrawsAxesPointsAndLineWhereTheyBelong) {
+    FrameFixture f;
+    if (FindAnalysis("lineweaver-burk") == nullptr) GTEST_SKIP() << "not part of this build";
+    // [s], [v] whose reciprocals are (1, 2), (0.5, 1.25), (0.25, 1): the hand-worked plot.
+    f.Type(QStringLiteral("1, 0.5\n2, 0.8\n4, 1.0\n"));
+    f.Trigger(cmd::kLineweaverBurkPlots);
+    ASSERT_EQ(f.Doc().m_nLineweaver, 1);
+    ExpectLineweaverExamplePixels(f.GraphImage());
+}
+
+TEST(GraphPane, ScatchardRecordDrawsCirclesCurveAndSiteLines) {
+    FrameFixture f;
+    test::FillScatchardExample(f.Doc());
+    f.Doc().UpdateAllViews(nullptr);
+    const QImage image = f.GraphImage();
+    // Axes: up the y axis at x = 50 and along y = 410 to x = 450.
+    EXPECT_TRUE(IsColor(image, 50, 100, kBlue));
+    EXPECT_TRUE(IsColor(image, 300, 410, kBlue));
+    EXPECT_TRUE(IsColor(image, 460, 410, kWhite));
+    // Site line 1 from (150, 410) to (50, 210), site line 2 from (450, 410) to (50, 210).
+    EXPECT_TRUE(HasColorNear(image, 100, 310, kRed));
+    EXPECT_TRUE(HasColorNear(image, 350, 360, kRed));
+    // The curve from (50, 10) through (150, 122) and (350, 284).
+    EXPECT_TRUE(HasColorNear(image, 150, 122, kRed));
+    EXPECT_TRUE(HasColorNear(image, 350, 284, kRed));
+    // The marked point (150, 210) is a white circle, the other (250, 310) a black one.
+    EXPECT_TRUE(IsColor(image, 148, 212, kWhite));
+    EXPECT_TRUE(IsColor(image, 148, 205, kBlack));  // its outline
+    EXPECT_TRUE(IsColor(image, 248, 312, kBlack));
+    // Titles "B/F" at (20, 180) and "Bound" at (230, 425).
+    EXPECT_TRUE(HasDarkPixelIn(image, QRect(20, 180, 25, 16)));
+    EXPECT_TRUE(HasDarkPixelIn(image, QRect(230, 425, 40, 16)));
+}
+
+TEST(GraphPane, ScatchardRunDrawsItsPlot) {
+    FrameFixture f;
+    if (FindAnalysis("scatchard") == nullptr) GTEST_SKIP() << "not part of this build";
+    f.Type(Q(Cp932ToWorksheetText(test::ReadFile(test::ExamplePath("scatchard.txt")))));
+    f.Trigger(cmd::kScatchardPlots);
+    ASSERT_EQ(f.Doc().m_nScatchard, 1);
+    const QImage image = f.GraphImage();
+    EXPECT_TRUE(IsColor(image, 50, 100, kBlue));
+    EXPECT_TRUE(IsColor(image, 300, 410, kBlue));
+    EXPECT_GT(test::CountPixels(image, kRed), 100);
+    EXPECT_GT(test::CountPixels(image, kBlack), 20);
+}
+
+TEST(GraphPane, BlankAfterAnAnalysisWithoutAPlot) {
+    FrameFixture f;
+    test::FillScatchardExample(f.Doc());
+    f.Doc().UpdateAllViews(nullptr);
+    ASSERT_FALSE(test::IsBlank(f.GraphImage()));
+    f.Type(QStringLiteral("1,2\n2,4\n3,6"));
+    f.Trigger(cmd::kCorrelation);
+    EXPECT_EQ(f.Doc().m_nCount, 3);
+    EXPECT_TRUE(test::IsBlank(f.GraphImage()));
+}
+
+TEST(GraphPane, ClearScreenKeepsThePicture) {
+    FrameFixture f;
+    test::FillLineweaverExample(f.Doc());
+    f.Doc().UpdateAllViews(nullptr);
+    const QImage before = f.GraphImage();
+    f.Type(QStringLiteral("1,2"));
+    f.dialogs.saveAnswers.push_back(SaveAnswer::kNo);
+    f.Trigger(cmd::kFileNew);
+    EXPECT_EQ(f.View().GetText(), "");
+    EXPECT_EQ(f.GraphImage(), before);
+}
+
+TEST(GraphPane, UnusableValuesDrawNothingFromGarbage) {
+    FrameFixture f;
+    // Zero extents make every scale zero and every quotient infinite or not a number.
+    test::FillScatchardExample(f.Doc());
+    f.Doc().m_dXMax = 0.0;
+    f.Doc().m_dYMax = 0.0;
+    f.Doc().UpdateAllViews(nullptr);
+    const QImage image = f.GraphImage();
+    EXPECT_TRUE(IsColor(image, 50, 100, kBlue));  // the axes need no scale
+    EXPECT_EQ(test::CountPixels(image, kRed), 0);
+}
+
+TEST(GraphPane, PictureUsesThePanesOwnCoordinates) {
+    FrameFixture f;
+    test::FillLineweaverExample(f.Doc());
+    f.Doc().UpdateAllViews(nullptr);
+    const QImage screen = f.GraphImage();
+    const QImage picture = RenderPlotImage(f.Doc());
+    ASSERT_EQ(picture.size(), QSize(640, 460));
+    ASSERT_GE(screen.width(), 640);
+    ASSERT_GE(screen.height(), 460);
+    EXPECT_EQ(screen.copy(0, 0, 640, 460), picture.convertToFormat(QImage::Format_RGB32));
+    ExpectLineweaverExamplePixels(picture);
+}
+
+TEST(GraphPane, ContextMenuCopiesThePictureToTheClipboard) {
+    FrameFixture f;
+    test::FillScatchardExample(f.Doc());
+    ASSERT_NE(f.Graph().CopyPlotAction(), nullptr);
+    EXPECT_FALSE(f.Graph().CopyPlotAction()->text().isEmpty());
+    f.Graph().CopyPlotAction()->trigger();
+    const QImage copied = QApplication::clipboard()->image();
+    EXPECT_EQ(copied.convertToFormat(QImage::Format_RGB32),
+              RenderPlotImage(f.Doc()).convertToFormat(QImage::Format_RGB32));
+}
+
+TEST(GraphPane, ContextMenuSavesPngSvgAndPdf) {
+    FrameFixture f;
+    test::FillLineweaverExample(f.Doc());
+    for (const char* name : {"g.png", "g.svg", "g.pdf"}) {
+        f.dialogs.savePlotFileNames.push_back(Q(f.dir.File(name)));
+        f.Graph().SavePlotAction()->trigger();
+    }
+    EXPECT_TRUE(f.dialogs.messages.empty());
+    const QImage png(Q(f.dir.File("g.png")));
+    EXPECT_EQ(png.size(), QSize(640, 460));
+    ExpectLineweaverExamplePixels(png.convertToFormat(QImage::Format_RGB32));
+    const std::string svg = test::ReadFile(f.dir.File("g.svg"));
+    EXPECT_NE(svg.find("<svg"), std::string::npos);
+    EXPECT_NE(svg.find("viewBox=\"0 0 640 460\""), std::string::npos);
+    EXPECT_EQ(test::ReadFile(f.dir.File("g.pdf")).rfind("%PDF", 0), 0u);
+
+    // A name the program cannot write is refused with a message; nothing is left behind.
+    f.dialogs.savePlotFileNames.push_back(Q(f.dir.File("g.gif")));
+    f.Graph().SavePlotAction()->trigger();
+    f.dialogs.savePlotFileNames.push_back(Q(f.dir.File("no/such/folder/g.png")));
+    f.Graph().SavePlotAction()->trigger();
+    ASSERT_EQ(f.dialogs.messages.size(), 2u);
+    EXPECT_NE(f.dialogs.messages[0].find("g.gif"), std::string::npos);
+    EXPECT_FALSE(test::FileExists(f.dir.File("g.gif")));
+    EXPECT_NE(f.dialogs.messages[1].find("保存できませんでした"), std::string::npos);
+}
+
+TEST(GraphPane, PrintedPageCarriesTheTitlesAndMarkersAndFitsThePage) {
+    // Draw the print onto an image standing in for a page, as the printer would get it.
+    CLumoDoc doc;
+    test::FillLineweaverExample(doc);
+    QImage page(1320, 1800, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    QPainter painter(&page);
+    QPainterSurface surface(painter, PlotFont(), 300, QRectF(0, 0, 1320, 1800));
+    DrawPlot(doc, surface);
+    painter.end();
+    // The pane's area from x = -30 to 630 fills the page's width: two page pixels per pane
+    // pixel, so the y axis (x = 200) lies at 460 and the x axis (y = 410) at 820.
+    EXPECT_TRUE(HasColorNear(page, 460, 400, kBlue));
+    EXPECT_TRUE(HasColorNear(page, 800, 820, kBlue));
+    EXPECT_TRUE(IsColor(page, 460, 1000, kWhite));
+    // Markers and titles are on the page as well as on the screen.
+    EXPECT_TRUE(HasDarkPixelIn(page, QRect(2 * 600 + 60 - 6, 2 * 10 - 6, 12, 12)));
+    EXPECT_TRUE(HasDarkPixelIn(page, QRect(2 * 390 + 60, 2 * 420, 60, 30)));
+}
+
+}  // namespace
+}  // namespace lumo

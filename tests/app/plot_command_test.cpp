@@ -1,0 +1,122 @@
+// `lumo --run ANALYSIS FILE --plot OUT`: the graph pane's picture without a display.
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include <cstdlib>
+
+#include "app/analysis_table.h"
+#include "app/commands.h"
+#include "app/my_view.h"
+#include "tests/app/app_test_support.h"
+#include "worksheet/text_worksheet.h"
+
+namespace lumo {
+namespace {
+
+using test::Q;
+using test::ReadFile;
+using test::RunLumo;
+using test::TempDir;
+using test::WriteFile;
+
+// The PNG is the pane: what the desktop program shows after the same run, pixel for pixel.
+TEST(PlotCommand, PngShowsWhatThePaneShowsAtTheSamePixels) {
+    if (FindAnalysis("lineweaver-burk") == nullptr) GTEST_SKIP() << "not part of this build";
+    TempDir dir;
+    const std::string data = "1, 0.5\r\n2, 0.8\r\n4, 1.0\r\n";
+    WriteFile(dir.File("lb.txt"), data);
+    const auto r =
+        RunLumo({"--run", "lineweaver-burk", dir.File("lb.txt"), "--plot", "lb.png"}, dir.path());
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("Km= "), std::string::npos);
+    EXPECT_TRUE(test::FileExists(dir.File("LinewRes.txt")));
+    EXPECT_EQ(ReadFile(dir.File("lb.txt")), data);  // no --save: the file stays
+    const QImage png(Q(dir.File("lb.png")));
+    ASSERT_EQ(png.size(), QSize(640, 460));
+
+    test::FrameFixture f;
+    f.Type(Q(Cp932ToWorksheetText(data)));
+    f.Trigger(cmd::kLineweaverBurkPlots);
+    EXPECT_EQ(f.GraphImage().copy(0, 0, 640, 460), png.convertToFormat(QImage::Format_RGB32));
+    EXPECT_TRUE(test::IsColor(png, 200, 100, QColor(0, 0, 255)));
+    EXPECT_TRUE(test::HasColorNear(png, 308, 210, QColor(255, 0, 0)));
+}
+
+TEST(PlotCommand, SvgAndPdfByTheNamesEnding) {
+    if (FindAnalysis("scatchard") == nullptr) GTEST_SKIP() << "not part of this build";
+    TempDir dir;
+    const std::string data = ReadFile(test::ExamplePath("scatchard.txt"));
+    WriteFile(dir.File("s.txt"), data);
+    auto r = RunLumo({"--run", "scatchard", dir.File("s.txt"), "--plot", "s.SVG"}, dir.path());
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const std::string svg = ReadFile(dir.File("s.SVG"));
+    EXPECT_NE(svg.find("<svg"), std::string::npos);
+    EXPECT_NE(svg.find("viewBox=\"0 0 640 460\""), std::string::npos);
+    r = RunLumo({"--run", "scatchard", dir.File("s.txt"), "--plot", dir.File("s.pdf")}, dir.path());
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(ReadFile(dir.File("s.pdf")).rfind("%PDF", 0), 0u);
+}
+
+TEST(PlotCommand, AnAnalysisWithoutAPlotGivesAWhitePicture) {
+    TempDir dir;
+    WriteFile(dir.File("c.txt"), "1,2\r\n2,4\r\n3,6\r\n");
+    const auto r =
+        RunLumo({"--run", "correlation", dir.File("c.txt"), "--plot", "c.png"}, dir.path());
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const QImage png(Q(dir.File("c.png")));
+    ASSERT_FALSE(png.isNull());
+    EXPECT_GE(png.width(), 640);
+    EXPECT_GE(png.height(), 440);
+    EXPECT_TRUE(test::IsBlank(png.convertToFormat(QImage::Format_RGB32)));
+}
+
+TEST(PlotCommand, BadPlotNamesAreUsageErrorsBeforeAnythingRuns) {
+    TempDir dir;
+    WriteFile(dir.File("c.txt"), "1,2\r\n2,4\r\n3,6\r\n");
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"--run", "correlation", dir.File("c.txt"), "--plot", "c.gif"},
+             {"--run", "correlation", dir.File("c.txt"), "--plot"},
+             {"--plot", "c.png", dir.File("c.txt")},
+         }) {
+        const auto r = RunLumo(args, dir.path());
+        EXPECT_EQ(r.exitCode, 2) << args.back();
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find("lumo: "), std::string::npos);
+    }
+    EXPECT_FALSE(test::FileExists(dir.File("SokanRes.txt")));
+    EXPECT_FALSE(test::FileExists(dir.File("c.gif")));
+}
+
+TEST(PlotCommand, APictureThatCannotBeWrittenIsAFileError) {
+    TempDir dir;
+    WriteFile(dir.File("c.txt"), "1,2\r\n2,4\r\n3,6\r\n");
+    const auto r = RunLumo(
+        {"--run", "correlation", dir.File("c.txt"), "--plot", dir.File("none/c.png")}, dir.path());
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.out.find("相関係数"), std::string::npos);  // the run itself went through
+    EXPECT_NE(r.err.find("c.png"), std::string::npos);
+}
+
+TEST(PlotCommand, NeedsNoDisplayAndNoPlatformSetting) {
+    TempDir dir;
+    WriteFile(dir.File("c.txt"), "1,2\r\n2,4\r\n3,6\r\n");
+    const std::string command = "cd '" + dir.path() +
+                                "' && env -u QT_QPA_PLATFORM -u DISPLAY -u WAYLAND_DISPLAY '" +
+                                LUMO_BINARY +
+                                "' --run correlation c.txt --plot c.png "
+                                ">/dev/null 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    EXPECT_FALSE(QImage(Q(dir.File("c.png"))).isNull());
+}
+
+TEST(PlotCommand, HelpDescribesPlot) {
+    TempDir dir;
+    const auto r = RunLumo({"--help"}, dir.path());
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_NE(r.out.find("--plot"), std::string::npos);
+    EXPECT_NE(r.out.find(".svg"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace lumo
