@@ -129,7 +129,9 @@ FrameFixture::FrameFixture(bool freshSettings) : m_previousDir(QDir::currentPath
     frame->resize(700, 860);
     frame->show();
     EXPECT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
-    QApplication::setActiveWindow(frame.get());
+    // Shortcuts reach only the active window.
+    frame->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(frame.get()));
     View().setFocus();
 }
 

@@ -16,7 +16,6 @@
 #include "app/plot_export.h"
 #include "graph/plot_drawing.h"
 #include "tests/app/app_test_support.h"
-#include "worksheet/text_worksheet.h"
 
 namespace lumo {
 namespace {
@@ -91,19 +90,6 @@ TEST(GraphPane, ScatchardRecordDrawsCirclesCurveAndSiteLines) {
     // Titles "B/F" at (20, 180) and "Bound" at (230, 425).
     EXPECT_TRUE(HasDarkPixelIn(image, QRect(20, 180, 25, 16)));
     EXPECT_TRUE(HasDarkPixelIn(image, QRect(230, 425, 40, 16)));
-}
-
-TEST(GraphPane, ScatchardRunDrawsItsPlot) {
-    FrameFixture f;
-    if (FindAnalysis("scatchard") == nullptr) GTEST_SKIP() << "not part of this build";
-    f.Type(Q(Cp932ToWorksheetText(test::ReadFile(test::ExamplePath("scatchard.txt")))));
-    f.Trigger(cmd::kScatchardPlots);
-    ASSERT_EQ(f.Doc().m_nScatchard, 1);
-    const QImage image = f.GraphImage();
-    EXPECT_TRUE(IsColor(image, 50, 100, kBlue));
-    EXPECT_TRUE(IsColor(image, 300, 410, kBlue));
-    EXPECT_GT(test::CountPixels(image, kRed), 100);
-    EXPECT_GT(test::CountPixels(image, kBlack), 20);
 }
 
 TEST(GraphPane, BlankAfterAnAnalysisWithoutAPlot) {
