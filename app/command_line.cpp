@@ -1,18 +1,14 @@
 #include "app/command_line.h"
 
-#include <QCommandLineParser>
-#include <QCoreApplication>
-#include <QFile>
-#include <QGuiApplication>
-
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
-#include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "app/analysis_table.h"
-#include "app/plot_export.h"
+#include "app/gui_module.h"
 #include "worksheet/lumo_doc.h"
 #include "worksheet/text_worksheet.h"
 
@@ -28,24 +24,13 @@ class StderrMessageBox : public IMessageBox {
     }
 };
 
-// A file error is one line on standard error.
-int ReportFileError(const std::string& message) {
-    std::string line = message;
-    for (char& c : line) {
+// Every usage or file error is one line on standard error and exit status 2.
+int Fail(std::string message) {
+    for (char& c : message) {
         if (c == '\n') c = ' ';
     }
-    std::fprintf(stderr, "lumo: %s\n", line.c_str());
+    std::fprintf(stderr, "lumo: %s\n", message.c_str());
     return 2;
-}
-
-QString AnalysisList() {
-    QString list;
-    for (const AnalysisEntry& entry : Analyses()) {
-        list += QStringLiteral("  %1  %2\n")
-                    .arg(QString::fromLatin1(entry.name), -18)
-                    .arg(QString::fromLatin1(entry.description));
-    }
-    return list;
 }
 
 bool HasOption(int argc, char** argv, std::initializer_list<const char*> options) {
@@ -62,6 +47,100 @@ bool HasOption(int argc, char** argv, std::initializer_list<const char*> options
     return false;
 }
 
+void PrintHelp(const char* program) {
+    std::printf(
+        "Usage: %s [options] [FILE]\n"
+        "Lumo: analysis of laboratory data in a text worksheet.\n\n"
+        "Without --run, opens the desktop program (with FILE, if given).\n"
+        "With --run, runs one analysis on FILE as its menu command does, writes\n"
+        "its report file to the current directory and prints the text appended\n"
+        "to the worksheet. Exit status: 0 report appended, 1 the analysis\n"
+        "stopped with a message, 2 usage or file error.\n"
+        "With --plot, also writes the graph pane's picture after the run, as\n"
+        "PNG, SVG or PDF by the name's ending: 640x460 pixels (points in a\n"
+        "PDF) on white, (0,0) at the pane's top-left, so a point that the\n"
+        "pane draws at (x,y) is at (x,y) in the picture.\n\n"
+        "Analyses:\n",
+        program);
+    for (const AnalysisEntry& entry : Analyses()) {
+        std::printf("  %-18s  %s\n", entry.name, entry.description);
+    }
+    std::printf(
+        "\nOptions:\n"
+        "  -h, --help        Displays help on commandline options.\n"
+        "  -v, --version     Displays version information.\n"
+        "  --run <ANALYSIS>  Run ANALYSIS on FILE without a window.\n"
+        "  --save            With --run: save the worksheet back to FILE.\n"
+        "  --plot <OUT>      With --run: write the graph pane's picture to OUT\n"
+        "                    (.png, .svg or .pdf).\n\n"
+        "Arguments:\n"
+        "  FILE              A worksheet file.\n");
+}
+
+bool IsPlotPictureName(std::string_view path) {
+    if (path.size() < 4) return false;
+    std::string suffix(path.substr(path.size() - 4));
+    for (char& c : suffix) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return suffix == ".png" || suffix == ".svg" || suffix == ".pdf";
+}
+
+struct Arguments {
+    bool help = false;
+    bool version = false;
+    bool save = false;
+    const char* run = nullptr;
+    const char* plot = nullptr;
+    std::vector<const char*> files;
+};
+
+// Options as QCommandLineParser takes them: "--name value", "--name=value", "--" ends them.
+bool Parse(int argc, char** argv, Arguments& args, std::string& error) {
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        if (optionsEnded || arg[0] != '-' || arg[1] == '\0') {
+            args.files.push_back(arg);
+            continue;
+        }
+        if (std::strcmp(arg, "--") == 0) {
+            optionsEnded = true;
+            continue;
+        }
+        std::string_view name(arg);
+        const char* inlineValue = nullptr;
+        if (const size_t eq = name.find('='); eq != std::string_view::npos) {
+            inlineValue = arg + eq + 1;
+            name = name.substr(0, eq);
+        }
+        auto value = [&](const char*& out) {
+            if (inlineValue != nullptr) {
+                out = inlineValue;
+            } else if (i + 1 < argc) {
+                out = argv[++i];
+            } else {
+                error = "Missing value after '" + std::string(name) + "'.";
+                return false;
+            }
+            return true;
+        };
+        if (name == "-h" || name == "--help" || name == "--help-all") {
+            args.help = true;
+        } else if (name == "-v" || name == "--version") {
+            args.version = true;
+        } else if (name == "--save" && inlineValue == nullptr) {
+            args.save = true;
+        } else if (name == "--run") {
+            if (!value(args.run)) return false;
+        } else if (name == "--plot") {
+            if (!value(args.plot)) return false;
+        } else {
+            error = "Unknown option '" + std::string(name) + "'.";
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 bool IsCommandLineRun(int argc, char** argv) {
@@ -70,84 +149,42 @@ bool IsCommandLineRun(int argc, char** argv) {
 }
 
 int RunCommandLine(int argc, char** argv) {
-    // Drawing the picture needs fonts, so a GUI application, but never a display: the
-    // offscreen platform draws just as well when the user has not asked for another.
-    const bool wantsPlot = HasOption(argc, argv, {"--plot"});
-    if (wantsPlot && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    Arguments args;
+    std::string error;
+    if (!Parse(argc, argv, args, error)) return Fail(error);
+    if (args.help) {
+        PrintHelp(argv[0]);
+        return 0;
     }
-    std::unique_ptr<QCoreApplication> app;
-    if (wantsPlot) {
-        app = std::make_unique<QGuiApplication>(argc, argv);
-    } else {
-        app = std::make_unique<QCoreApplication>(argc, argv);
+    if (args.version) {
+        std::printf("lumo %s\n", LUMO_VERSION);
+        return 0;
     }
-    QCoreApplication::setApplicationName(QStringLiteral("lumo"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(LUMO_VERSION));
-
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Lumo: analysis of laboratory data in a text worksheet.\n\n"
-                       "Without --run, opens the desktop program (with FILE, if given).\n"
-                       "With --run, runs one analysis on FILE as its menu command does, writes\n"
-                       "its report file to the current directory and prints the text appended\n"
-                       "to the worksheet. Exit status: 0 report appended, 1 the analysis\n"
-                       "stopped with a message, 2 usage or file error.\n"
-                       "With --plot, also writes the graph pane's picture after the run, as\n"
-                       "PNG, SVG or PDF by the name's ending: 640x460 pixels (points in a\n"
-                       "PDF) on white, (0,0) at the pane's top-left, so a point that the\n"
-                       "pane draws at (x,y) is at (x,y) in the picture.\n\n"
-                       "Analyses:\n") +
-        AnalysisList());
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption runOption(QStringLiteral("run"),
-                                       QStringLiteral("Run ANALYSIS on FILE without a window."),
-                                       QStringLiteral("ANALYSIS"));
-    const QCommandLineOption saveOption(
-        QStringLiteral("save"), QStringLiteral("With --run: save the worksheet back to FILE."));
-    const QCommandLineOption plotOption(
-        QStringLiteral("plot"),
-        QStringLiteral("With --run: write the graph pane's picture to OUT (.png, .svg or .pdf)."),
-        QStringLiteral("OUT"));
-    parser.addOption(runOption);
-    parser.addOption(saveOption);
-    parser.addOption(plotOption);
-    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A worksheet file."));
-
-    if (!parser.parse(QCoreApplication::arguments())) {
-        std::fprintf(stderr, "lumo: %s\n", qPrintable(parser.errorText()));
-        return 2;
+    if (args.run == nullptr || args.files.size() != 1) {
+        return Fail("usage: lumo --run ANALYSIS FILE [--save] [--plot OUT]  (see lumo --help)");
     }
-    if (parser.isSet(QStringLiteral("help"))) parser.showHelp(0);
-    if (parser.isSet(QStringLiteral("version"))) parser.showVersion();
-
-    const QStringList files = parser.positionalArguments();
-    if (!parser.isSet(runOption) || files.size() != 1) {
-        std::fprintf(stderr,
-                     "lumo: usage: lumo --run ANALYSIS FILE [--save] [--plot OUT]  (see lumo "
-                     "--help)\n");
-        return 2;
+    if (args.plot != nullptr && !IsPlotPictureName(args.plot)) {
+        return Fail(std::string("--plot needs a name ending in .png, .svg or .pdf: '") + args.plot +
+                    "'");
     }
-    const QString plotPath = parser.value(plotOption);
-    if (parser.isSet(plotOption) && !IsPlotPictureName(plotPath)) {
-        std::fprintf(stderr, "lumo: --plot needs a name ending in .png, .svg or .pdf: '%s'\n",
-                     qPrintable(plotPath));
-        return 2;
-    }
-    const std::string name = parser.value(runOption).toStdString();
-    const AnalysisEntry* analysis = FindAnalysis(name);
+    const AnalysisEntry* analysis = FindAnalysis(args.run);
     if (analysis == nullptr) {
-        std::fprintf(stderr, "lumo: unknown analysis '%s' (see lumo --help)\n", name.c_str());
-        return 2;
+        return Fail(std::string("unknown analysis '") + args.run + "' (see lumo --help)");
     }
-    const std::string path = QFile::encodeName(files.front()).toStdString();
+    // Load the picture writer before anything is written, so that a missing module is a
+    // usage error rather than a half-done run.
+    SavePlotFunction savePlot = nullptr;
+    if (args.plot != nullptr) {
+        savePlot = reinterpret_cast<SavePlotFunction>(LoadGuiEntry(kSavePlotSymbol, &error));
+        if (savePlot == nullptr) return Fail(error);
+    }
+    const std::string path = args.files.front();
 
     TextWorksheet sheet;
     CLumoDoc doc;
     doc.AttachWorksheet(&sheet);
     const LoadResult loaded = doc.OnOpenDocument(path);
-    if (!loaded.ok()) return ReportFileError(loaded.message);
+    if (!loaded.ok()) return Fail(loaded.message);
     if (loaded.decoded.format.hadInvalidBytes) {
         std::fprintf(stderr,
                      "lumo: warning: %s holds bytes that are not valid text; they are shown as "
@@ -162,13 +199,13 @@ int RunCommandLine(int argc, char** argv) {
     std::fwrite(appended.data(), 1, appended.size(), stdout);
     std::fflush(stdout);
 
-    if (parser.isSet(saveOption)) {
+    if (args.save) {
         const SaveResult saved = doc.OnSaveDocument(path);
-        if (!saved.ok()) return ReportFileError(saved.message);
+        if (!saved.ok()) return Fail(saved.message);
     }
-    if (parser.isSet(plotOption)) {
-        QString error;
-        if (!SavePlotPicture(doc, plotPath, &error)) return ReportFileError(error.toStdString());
+    if (savePlot != nullptr) {
+        char message[1024] = "";
+        if (savePlot(&doc, args.plot, message, sizeof message) != 0) return Fail(message);
     }
     return reported ? 0 : 1;
 }

@@ -1,24 +1,19 @@
-#include <QString>
-#include <QStringList>
-
 #include <cstdio>
+#include <string>
 
 #include "app/command_line.h"
-#include "app/lumo_app.h"
+#include "app/gui_module.h"
 
 int main(int argc, char** argv) {
-    // --run, --help and --version need no display.
+    // --run, --help and --version need no display and no Qt.
     if (lumo::IsCommandLineRun(argc, argv)) return lumo::RunCommandLine(argc, argv);
 
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
-    QString error;
-    if (!lumo::CLumoApp::CheckArguments(arguments, &error)) {
-        std::fprintf(stderr, "lumo: %s (see lumo --help)\n", qPrintable(error));
+    std::string error;
+    const auto guiMain =
+        reinterpret_cast<lumo::GuiMainFunction>(lumo::LoadGuiEntry(lumo::kGuiMainSymbol, &error));
+    if (guiMain == nullptr) {
+        std::fprintf(stderr, "lumo: %s\n", error.c_str());
         return 2;
     }
-
-    lumo::CLumoApp app(argc, argv);
-    if (!app.InitInstance()) return 2;
-    return app.exec();
+    return guiMain(argc, argv);
 }

@@ -1,0 +1,50 @@
+// The entry points of the desktop program's module (see gui_module.h).
+#include <QGuiApplication>
+#include <QString>
+#include <QStringList>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include "app/gui_module.h"
+#include "app/lumo_app.h"
+#include "app/plot_export.h"
+
+extern "C" __attribute__((visibility("default"))) int lumo_gui_main(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    QString error;
+    if (!lumo::CLumoApp::CheckArguments(arguments, &error)) {
+        std::fprintf(stderr, "lumo: %s (see lumo --help)\n", qPrintable(error));
+        return 2;
+    }
+    lumo::CLumoApp app(argc, argv);
+    if (!app.InitInstance()) return 2;
+    return app.exec();
+}
+
+extern "C" __attribute__((visibility("default"))) int lumo_gui_save_plot(
+    const lumo::CLumoDoc* doc, const char* path, char* error, std::size_t errorCapacity) {
+    // Drawing the picture needs fonts, so a GUI application, but never a display: the
+    // offscreen platform draws just as well when the user has not asked for another.
+    std::unique_ptr<QGuiApplication> app;
+    if (QCoreApplication::instance() == nullptr) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        }
+        static int argc = 1;
+        static char name[] = "lumo";
+        static char* argv[] = {name, nullptr};
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    }
+    QString message;
+    if (lumo::SavePlotPicture(*doc, QString::fromLocal8Bit(path), &message)) return 0;
+    if (error != nullptr && errorCapacity > 0) {
+        const QByteArray utf8 = message.toUtf8();
+        const std::size_t n = std::min<std::size_t>(utf8.size(), errorCapacity - 1);
+        std::memcpy(error, utf8.constData(), n);
+        error[n] = '\0';
+    }
+    return 1;
+}

@@ -1,0 +1,29 @@
+// The desktop program lives in a module of its own (liblumo_gui.so) that `lumo` loads only
+// when it needs Qt's windows or painting, so that `lumo --run` starts as fast as a small
+// command-line tool: it maps none of Qt's libraries.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace lumo {
+
+class CLumoDoc;
+
+extern "C" {
+// Runs the desktop program; returns the process's exit status.
+using GuiMainFunction = int (*)(int argc, char** argv);
+// Writes the graph pane's picture of `doc` to `path` (.png, .svg or .pdf); returns 0, or 1 with
+// a UTF-8 message for the user in `error`.
+using SavePlotFunction = int (*)(const CLumoDoc* doc, const char* path, char* error,
+                                 std::size_t errorCapacity);
+}
+
+constexpr const char kGuiMainSymbol[] = "lumo_gui_main";
+constexpr const char kSavePlotSymbol[] = "lumo_gui_save_plot";
+
+// Finds the module beside the program (build tree) or in ../lib/lumo (installation) and
+// returns the named entry point, or nullptr with the reason in `error`.
+void* LoadGuiEntry(const char* symbol, std::string* error);
+
+}  // namespace lumo
