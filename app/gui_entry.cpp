@@ -12,6 +12,15 @@
 #include "app/plot_export.h"
 
 extern "C" __attribute__((visibility("default"))) int lumo_gui_main(int argc, char** argv) {
+    // Without a display Qt can only abort; say what to do instead.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        std::fprintf(stderr,
+                     "lumo: no display to open a window on (DISPLAY is not set). Start lumo in a "
+                     "desktop session, or analyse without a window: lumo --run ANALYSIS FILE "
+                     "(see lumo --help)\n");
+        return 2;
+    }
     QStringList arguments;
     for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
     QString error;

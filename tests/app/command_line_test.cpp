@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
 
 #include "tests/test_support.h"
 #include "worksheet/cp932.h"
@@ -31,6 +34,16 @@ TEST(CommandLine, UsageAndFileErrorsExitWithTwoAndOneLine) {
         EXPECT_FALSE(r.err.empty());
         EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
     }
+}
+
+TEST(CommandLine, DesktopProgramWithoutADisplaySaysWhatToDo) {
+    TempDir dir;
+    const std::string command =
+        std::string("env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM ") + LUMO_BINARY + " >" +
+        dir.File("out") + " 2>" + dir.File("err");
+    const int status = std::system(command.c_str());
+    EXPECT_EQ(WEXITSTATUS(status), 2);
+    EXPECT_NE(ReadFile(dir.File("err")).find("lumo --run"), std::string::npos);
 }
 
 TEST(CommandLine, HelpListsTheAnalyses) {
