@@ -5,43 +5,10 @@
 
 #include "graph/plot_drawing.h"
 #include "graph/recording_surface.h"
+#include "tests/graph/plot_examples.h"
 #include "worksheet/lumo_doc.h"
 
 namespace {
-
-void FillScatchardExample(lumo::CLumoDoc& doc) {
-    doc.m_nScatchard = 1;
-    doc.m_nLineweaver = 0;
-    doc.m_nCount = 2;
-    doc.m_dX[0] = 1.0;
-    doc.m_dY[0] = 2.0;
-    doc.m_nMark[0] = 1;
-    doc.m_dX[1] = 2.0;
-    doc.m_dY[1] = 1.0;
-    doc.m_dXMax = 4.0;
-    doc.m_dYMax = 4.0;
-    doc.m_dXMin = 1.0;
-    doc.m_dKa1 = 2.0;
-    doc.m_dBmax1 = 1.0;
-    doc.m_dKa2 = 0.5;
-    doc.m_dBmax2 = 4.0;
-}
-
-void FillLineweaverExample(lumo::CLumoDoc& doc) {
-    doc.m_nScatchard = 0;
-    doc.m_nLineweaver = 1;
-    doc.m_nCount = 3;
-    doc.m_dX[0] = 1.0;
-    doc.m_dY[0] = 2.0;
-    doc.m_dX[1] = 0.5;
-    doc.m_dY[1] = 1.25;
-    doc.m_dX[2] = 0.25;
-    doc.m_dY[2] = 1.0;
-    doc.m_dXMax = 1.0;
-    doc.m_dYMax = 2.0;
-    doc.m_dLbSlope = 19.0 / 14.0;
-    doc.m_dLbIntercept = 0.625;
-}
 
 // Two site classes with capacities summing to `span` and points spread over it, as a Scatchard
 // analysis of such data would leave them.
@@ -75,14 +42,14 @@ void Paint(benchmark::State& state, const lumo::CLumoDoc& doc) {
 
 void BM_PaintScatchardExample(benchmark::State& state) {
     lumo::CLumoDoc doc;
-    FillScatchardExample(doc);
+    lumo::test::FillScatchardExample(doc);
     Paint(state, doc);
 }
 BENCHMARK(BM_PaintScatchardExample);
 
 void BM_PaintLineweaverBurkExample(benchmark::State& state) {
     lumo::CLumoDoc doc;
-    FillLineweaverExample(doc);
+    lumo::test::FillLineweaverExample(doc);
     Paint(state, doc);
 }
 BENCHMARK(BM_PaintLineweaverBurkExample);

@@ -15,6 +15,7 @@
 
 #include "app/frame_dialogs.h"
 #include "app/main_frame.h"
+#include "tests/graph/plot_examples.h"
 #include "tests/test_support.h"
 
 namespace lumo::test {
@@ -100,8 +101,6 @@ int CountPixels(const QImage& image, QColor color);
 bool IsBlank(const QImage& image);
 
 // Two plot records, written directly, whose pixels have been worked out by hand.
-void FillLineweaverExample(CLumoDoc& doc);
-void FillScatchardExample(CLumoDoc& doc);
 
 QString Q(const std::string& utf8);
 std::string S(const QString& text);

@@ -1,6 +1,7 @@
 // The graph's drawing through a recording surface: the two plots primitive by primitive, the
 // blank mode, the truncation of coordinates, the clips, printing, and unusable values.
 #include "graph/plot_drawing.h"
+#include "tests/graph/plot_examples.h"
 
 #include <gtest/gtest.h>
 
@@ -25,6 +26,8 @@ void PrintTo(const Segment& s, std::ostream* os) {
 
 namespace {
 
+using test::FillLineweaverExample;
+using test::FillScatchardExample;
 using Log = std::vector<std::string>;
 using Segments = std::vector<Segment>;
 
@@ -35,44 +38,6 @@ bool Has(const Log& log, const std::string& line) {
 constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr Pen kDefaultPen{};
-
-// The documented Scatchard example: one marked and one plain point, sx = sy = 0.01.
-void FillScatchardExample(CLumoDoc& doc) {
-    doc.m_nScatchard = 1;
-    doc.m_nLineweaver = 0;
-    doc.m_nCount = 2;
-    doc.m_dX[0] = 1.0;
-    doc.m_dY[0] = 2.0;
-    doc.m_nMark[0] = 1;
-    doc.m_dX[1] = 2.0;
-    doc.m_dY[1] = 1.0;
-    doc.m_nMark[1] = 0;
-    doc.m_dXMax = 4.0;
-    doc.m_dYMax = 4.0;
-    doc.m_dXMin = 1.0;
-    doc.m_dKa1 = 2.0;
-    doc.m_dBmax1 = 1.0;
-    doc.m_dKa2 = 0.5;
-    doc.m_dBmax2 = 4.0;
-}
-
-// The documented Lineweaver-Burk example: three reciprocal points, 1/Km 184 pixels left of the
-// origin.
-void FillLineweaverExample(CLumoDoc& doc) {
-    doc.m_nScatchard = 0;
-    doc.m_nLineweaver = 1;
-    doc.m_nCount = 3;
-    doc.m_dX[0] = 1.0;
-    doc.m_dY[0] = 2.0;
-    doc.m_dX[1] = 0.5;
-    doc.m_dY[1] = 1.25;
-    doc.m_dX[2] = 0.25;
-    doc.m_dY[2] = 1.0;
-    doc.m_dXMax = 1.0;
-    doc.m_dYMax = 2.0;
-    doc.m_dLbSlope = 19.0 / 14.0;
-    doc.m_dLbIntercept = 0.625;
-}
 
 std::vector<std::string> Draw(const CLumoDoc& doc, bool printing = false) {
     RecordingSurface surface(printing, 300);
