@@ -25,33 +25,39 @@ echo "|---|---:|---"
 # Google Benchmark: real time per iteration, with the counters each benchmark reports.
 for b in analysis_bench simplex_fit_bench graph_paint_bench; do
     "$build/bench/$b" --benchmark_format=csv --benchmark_min_time=0.2 2>/dev/null |
-        awk -F, 'NR > 1 && $1 !~ /^"?name/ {
+        awk -F, '$1 == "name" { for (i = 11; i <= NF; ++i) { names[i] = $i; gsub(/"/, "", names[i]) } next }
+            NF > 5 {
             gsub(/"/, "", $1); unit = $5; gsub(/"/, "", unit)
             extra = ""
-            for (i = 11; i <= NF; ++i) if ($i != "") extra = extra " " $i
+            for (i = 11; i <= NF; ++i) if ($i != "") extra = extra " " names[i] "=" $i
             printf "| %-44s | %11.1f %-2s | %s\n", $1, $3, unit, extra }'
 done
 
-# Whole processes, run alternately so that both see the same machine.
-runs=200
-lumo_ns=0; true_ns=0
+# Whole processes, run alternately in the same folder so that both see the same machine.
+lumo="$PWD/$build/lumo"
+cd "$work"
+runs=300
+lumo_us=0; true_us=0
 for ((i = 0; i < runs; ++i)); do
-    t0=$(date +%s%N); (cd "$work" && "$OLDPWD/$build/lumo" --run correlation data.txt >/dev/null 2>&1)
-    t1=$(date +%s%N); /bin/true
-    t2=$(date +%s%N)
-    lumo_ns=$((lumo_ns + t1 - t0)); true_ns=$((true_ns + t2 - t1))
+    # bash's own clock, so that reading it starts no process of its own
+    t0=${EPOCHREALTIME/./}; "$lumo" --run correlation data.txt >/dev/null 2>&1
+    t1=${EPOCHREALTIME/./}; /bin/true
+    t2=${EPOCHREALTIME/./}
+    lumo_us=$((lumo_us + t1 - t0)); true_us=$((true_us + t2 - t1))
 done
-lumo_us=$((lumo_ns / runs / 1000)); true_us=$((true_ns / runs / 1000))
+lumo_us=$((lumo_us / runs)); true_us=$((true_us / runs))
 row "process: lumo --run correlation" "${lumo_us} us" "mean of $runs runs"
 row "process: /bin/true (floor)" "${true_us} us" "same loop"
 row "ratio lumo --run / floor" "$(awk -v a="$lumo_us" -v b="$true_us" 'BEGIN { printf "%.2f", a / b }')" ""
 
-peak() { /usr/bin/time -f '%M' "$@" 2>&1 >/dev/null | tail -n 1; }
-row "peak memory: lumo --run correlation" "$(cd "$work" && peak "$OLDPWD/$build/lumo" --run correlation data.txt) KiB" "max RSS"
-if [ -x "$build/bench/bare_qt_window" ]; then
+# Peak resident memory; the windowed programs are measured 2 s after start, then stopped.
+peak() { /usr/bin/time -f '%M' "$@" 2>&1 >/dev/null | tail -n 1 || true; }
+row "peak memory: lumo --run correlation" "$(peak "$lumo" --run correlation data.txt) KiB" "max RSS"
+bare="$OLDPWD/$build/bench/bare_qt_window"
+if [ -x "$bare" ]; then
     export QT_QPA_PLATFORM=offscreen
-    gui=$(cd "$work" && peak timeout 2 "$OLDPWD/$build/lumo" data.txt)
-    bare=$(peak timeout 2 "$build/bench/bare_qt_window")
-    row "peak memory: desktop program after start" "$gui KiB" "offscreen, 2 s after start"
-    row "peak memory: empty Qt window (floor)" "$bare KiB" "offscreen, 2 s after start"
+    row "peak memory: desktop program after start" "$(peak timeout 2 "$lumo" data.txt) KiB" \
+        "max RSS, offscreen, 2 s after start"
+    row "peak memory: empty Qt window (floor)" "$(peak timeout 2 "$bare") KiB" \
+        "max RSS, offscreen, 2 s after start"
 fi

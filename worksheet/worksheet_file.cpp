@@ -210,7 +210,10 @@ SaveResult WriteFileAtomically(const std::string& path, std::string_view bytes) 
     }
     fs::path dir = target.parent_path();
     if (dir.empty()) dir = ".";
-    std::string temp = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
+    std::string tempName = ".";
+    tempName += target.filename().string();
+    tempName += ".XXXXXX";
+    std::string temp = (dir / tempName).string();
 
     auto fail = [&](int err, int fd) {
         if (fd >= 0) ::close(fd);
