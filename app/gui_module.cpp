@@ -20,20 +20,19 @@ std::string ProgramFolder() {
 }  // namespace
 
 void* LoadGuiEntry(const char* symbol, std::string* error) {
-    static void* handle = nullptr;
+    // dlopen hands back the same handle for a module already loaded, so nothing is cached here.
+    const std::string folder = ProgramFolder();
+    void* handle = nullptr;
+    std::string reasons;
+    for (const std::string& candidate :
+         {folder + "/liblumo_gui.so", folder + "/../lib/lumo/liblumo_gui.so"}) {
+        handle = ::dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (handle != nullptr) break;
+        reasons += std::string(reasons.empty() ? "" : "; ") + ::dlerror();
+    }
     if (handle == nullptr) {
-        const std::string folder = ProgramFolder();
-        std::string reasons;
-        for (const std::string& candidate :
-             {folder + "/liblumo_gui.so", folder + "/../lib/lumo/liblumo_gui.so"}) {
-            handle = ::dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
-            if (handle != nullptr) break;
-            reasons += std::string(reasons.empty() ? "" : "; ") + ::dlerror();
-        }
-        if (handle == nullptr) {
-            if (error != nullptr) *error = "cannot load the desktop program: " + reasons;
-            return nullptr;
-        }
+        if (error != nullptr) *error = "cannot load the desktop program: " + reasons;
+        return nullptr;
     }
     void* entry = ::dlsym(handle, symbol);
     if (entry == nullptr && error != nullptr) *error = std::string("missing ") + symbol;
