@@ -71,6 +71,10 @@ void PrintHelp(const char* program) {
         "  -v, --version     Displays version information.\n"
         "  --run <ANALYSIS>  Run ANALYSIS on FILE without a window.\n"
         "  --save            With --run: save the worksheet back to FILE.\n"
+        "  --details         With --run: add the detail block (exact p-values,\n"
+        "                    confidence intervals, effect sizes) to the report.\n"
+        "  --json            With --run: print every number of the run as one JSON\n"
+        "                    object instead of the appended text.\n"
         "  --plot <OUT>      With --run: write the graph pane's picture to OUT\n"
         "                    (.png, .svg or .pdf).\n\n"
         "Arguments:\n"
@@ -88,6 +92,8 @@ struct Arguments {
     bool help = false;
     bool version = false;
     bool save = false;
+    bool json = false;
+    bool details = false;
     const char* run = nullptr;
     const char* plot = nullptr;
     std::vector<const char*> files;
@@ -129,6 +135,10 @@ bool Parse(int argc, char** argv, Arguments& args, std::string& error) {
             args.version = true;
         } else if (name == "--save" && inlineValue == nullptr) {
             args.save = true;
+        } else if (name == "--json" && inlineValue == nullptr) {
+            args.json = true;
+        } else if (name == "--details" && inlineValue == nullptr) {
+            args.details = true;
         } else if (name == "--run") {
             if (!value(args.run)) return false;
         } else if (name == "--plot") {
@@ -142,6 +152,21 @@ bool Parse(int argc, char** argv, Arguments& args, std::string& error) {
 }
 
 }  // namespace
+
+std::string RunRecordJson(std::string_view analysis, bool reported, std::string_view appended,
+                          const nlohmann::ordered_json& record) {
+    nlohmann::ordered_json out = nlohmann::ordered_json::object();
+    out["analysis"] = analysis;
+    if (reported) {
+        out["status"] = "reported";
+        for (const auto& [key, value] : record.items()) out[key] = value;
+    } else {
+        out["status"] = "stopped";
+        out["message"] = appended;
+    }
+    // Replace rather than throw on text that is not UTF-8: the message is never lost.
+    return out.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+}
 
 bool IsCommandLineRun(int argc, char** argv) {
     return HasOption(argc, argv,
@@ -161,7 +186,9 @@ int RunCommandLine(int argc, char** argv) {
         return 0;
     }
     if (args.run == nullptr || args.files.size() != 1) {
-        return Fail("usage: lumo --run ANALYSIS FILE [--save] [--plot OUT]  (see lumo --help)");
+        return Fail(
+            "usage: lumo --run ANALYSIS FILE [--save] [--details] [--json] [--plot OUT]  (see lumo "
+            "--help)");
     }
     if (args.plot != nullptr && !IsPlotPictureName(args.plot)) {
         return Fail(std::string("--plot needs a name ending in .png, .svg or .pdf: '") + args.plot +
@@ -194,9 +221,16 @@ int RunCommandLine(int argc, char** argv) {
 
     StderrMessageBox messages;
     AnalysisContext ctx(sheet, doc, messages);
+    ctx.SetDetails(args.details);
     const bool reported = analysis->run(ctx);
     const std::string& appended = sheet.Appended();
-    std::fwrite(appended.data(), 1, appended.size(), stdout);
+    if (args.json) {
+        const std::string json = RunRecordJson(analysis->name, reported, appended, ctx.Record());
+        std::fwrite(json.data(), 1, json.size(), stdout);
+        std::fputc('\n', stdout);
+    } else {
+        std::fwrite(appended.data(), 1, appended.size(), stdout);
+    }
     std::fflush(stdout);
 
     if (args.save) {

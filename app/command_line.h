@@ -2,7 +2,17 @@
 // window.
 #pragma once
 
+#include <string>
+#include <string_view>
+
+#include <nlohmann/json.hpp>
+
 namespace lumo {
+
+// The object `--json` prints: the analysis, whether it "reported" (then every field the
+// analysis recorded) or "stopped" (then the message it appended, as UTF-8).
+std::string RunRecordJson(std::string_view analysis, bool reported, std::string_view appended,
+                          const nlohmann::ordered_json& record);
 
 // True when the arguments ask for --run (or --help/--version), which need no display.
 bool IsCommandLineRun(int argc, char** argv);

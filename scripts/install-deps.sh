@@ -6,6 +6,7 @@ packages=(
     build-essential cmake pkg-config
     qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev libboost-math-dev
+    nlohmann-json3-dev libeigen3-dev
     fonts-noto-cjk
 )
 

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include <nlohmann/json.hpp>
+
 #include "worksheet/lumo_doc.h"
 #include "worksheet/number_text.h"
 #include "worksheet/worksheet.h"
@@ -53,6 +55,16 @@ class AnalysisContext {
     // The view that runs the analysis: UpdateAllViews skips it.
     const void* Sender() const { return m_sender; }
 
+    // Every number of the run, by field name, for `lumo --run --json`. Analyses fill it as
+    // they compute; a non-finite double is written as null.
+    nlohmann::ordered_json& Record() { return m_record; }
+    const nlohmann::ordered_json& Record() const { return m_record; }
+
+    // When set, analyses append their detail block (exact p-values, intervals, effect sizes)
+    // after the classic report lines, inside the same report file.
+    bool Details() const { return m_details; }
+    void SetDetails(bool details) { m_details = details; }
+
     // Report files go to this folder; empty means the current directory.
     void SetReportDirectory(std::string dir) { m_reportDir = std::move(dir); }
     std::string ReportPath(std::string_view name) const;
@@ -87,6 +99,8 @@ class AnalysisContext {
     IMessageBox& m_messages;
     const void* m_sender;
     std::string m_reportDir;
+    nlohmann::ordered_json m_record = nlohmann::ordered_json::object();
+    bool m_details = false;
 };
 
 extern const char kNoDataMessage[];     // UTF-8
