@@ -3,9 +3,9 @@
 #include "binding/lineweaver_burk.h"
 #include "binding/scatchard.h"
 #include "stats/correlation.h"
-#include "stats/paired_t_test.h"
-#include "stats/rejection_test.h"
-#include "stats/unpaired_t_test.h"
+#include "stats/paired_t.h"
+#include "stats/rejection.h"
+#include "stats/unpaired_t.h"
 
 namespace lumo {
 namespace {

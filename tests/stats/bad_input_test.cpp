@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "stats/paired_t_test.h"
-#include "stats/rejection_test.h"
-#include "stats/unpaired_t_test.h"
+#include "stats/paired_t.h"
+#include "stats/rejection.h"
+#include "stats/unpaired_t.h"
 #include "tests/stats/report_expect.h"
 #include "tests/test_support.h"
 

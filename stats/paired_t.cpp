@@ -1,4 +1,4 @@
-#include "stats/paired_t_test.h"
+#include "stats/paired_t.h"
 
 #include <cmath>
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "stats/unpaired_t_test.h"
+#include "stats/unpaired_t.h"
 #include "tests/stats/report_expect.h"
 #include "tests/test_support.h"
 

@@ -1,4 +1,4 @@
-#include "stats/unpaired_t_test.h"
+#include "stats/unpaired_t.h"
 
 #include <cmath>
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "stats/paired_t_test.h"
+#include "stats/paired_t.h"
 #include "tests/stats/report_expect.h"
 #include "tests/test_support.h"
 

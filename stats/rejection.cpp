@@ -1,4 +1,4 @@
-#include "stats/rejection_test.h"
+#include "stats/rejection.h"
 
 #include <cmath>
 #include <limits>

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "stats/rejection_test.h"
+#include "stats/rejection.h"
 #include "tests/stats/report_expect.h"
 #include "tests/test_support.h"
 
