@@ -514,7 +514,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     }
     writeSettings();
     if (m_pHelpWindow) m_pHelpWindow->close();
-    m_pRecovery->Discard();
+    m_pRecovery->Finish();
     event->accept();
 }
 

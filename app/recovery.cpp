@@ -305,6 +305,12 @@ void CRecovery::Discard() {
     m_writtenPathName.clear();
 }
 
+void CRecovery::Finish() {
+    m_timer.stop();
+    m_pLock.reset();
+    Discard();
+}
+
 void CRecovery::OfferLeftCopies(const std::string& openedPathName, IFrameDialogs& dialogs,
                                 const std::function<void(const RecoveryCopy&)>& restore) {
     struct LeftCopy {

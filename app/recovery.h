@@ -57,9 +57,10 @@ class CRecovery : public QObject {
     // Brings the copy up to date when the worksheet holds unsaved changes that it does not have
     // yet. False when it could not be written.
     bool Update();
-    // The copy is no longer needed: the worksheet was saved or replaced, or the program is
-    // closing after the user's answer.
+    // The copy is no longer needed: the worksheet was saved or replaced.
     void Discard();
+    // The window closes after the user's answer: the copy goes and no other is written.
+    void Finish();
     // The copy as it now stands on disk; empty while there is none.
     QString CopyPath() const { return m_copyPath; }
 

@@ -71,13 +71,14 @@ void TypeText(QWidget* view, const QString& text) {
 std::optional<RecoveryCopy> WaitForCopy(const CMainFrame& frame) {
     std::optional<RecoveryCopy> copy;
     const std::string text = frame.Worksheet()->GetText();
-    QTest::qWaitFor(
+    const bool written = QTest::qWaitFor(
         [&] {
             if (frame.Recovery().CopyPath().isEmpty()) return false;
             copy = ReadRecoveryCopy(frame.Recovery().CopyPath());
             return copy && copy->text == text;
         },
         kWaitMs);
+    if (!written) copy.reset();
     return copy;
 }
 
@@ -113,6 +114,7 @@ TEST(Recovery, ACopyGivesBackExactlyWhatWasTypedInTheWorksheetsEncodingWhereItCa
     };
     for (const EncodingCase& c : cases) {
         SCOPED_TRACE(c.name);
+        const test::TempDir dir;
         QString left;
         std::string text;
         std::string file;
@@ -120,7 +122,7 @@ TEST(Recovery, ACopyGivesBackExactlyWhatWasTypedInTheWorksheetsEncodingWhereItCa
         {
             FrameFixture f;
             if (!c.fileBytes.empty()) {
-                file = f.dir.File("data.txt");
+                file = dir.File("data.txt");
                 WriteFile(file, c.fileBytes);
                 ASSERT_TRUE(f.frame->OpenDocumentFile(Q(file)));
             }
@@ -270,10 +272,11 @@ class TypingProgram {
     // Waits for the text to be typed and written to the program's copy; returns the copy.
     QString WaitForCopy(const std::string& text) {
         EXPECT_TRUE(m_process.waitForStarted(kWaitMs));
-        QTest::qWaitFor([this] { return m_process.canReadLine() || !Running(); }, kWaitMs);
+        EXPECT_TRUE(
+            QTest::qWaitFor([this] { return m_process.canReadLine() || !Running(); }, kWaitMs));
         EXPECT_EQ(m_process.readLine().trimmed(), "typed");
         QString found;
-        QTest::qWaitFor(
+        EXPECT_TRUE(QTest::qWaitFor(
             [&] {
                 for (const QString& name : Copies()) {
                     const QString path = CRecovery::Folder() + QLatin1Char('/') + name;
@@ -282,7 +285,7 @@ class TypingProgram {
                 }
                 return !found.isEmpty() || !Running();
             },
-            kWaitMs);
+            kWaitMs));
         m_seen << found;
         return found;
     }
