@@ -144,8 +144,10 @@ std::unique_ptr<QLockFile> MakeLock(const QString& folder, const QString& id) {
 
 std::optional<RecoveryCopy> ReadRecoveryCopy(const QString& copyPath) {
     QFile file(copyPath);
-    // A copy is never larger than the largest worksheet plus its few header lines.
-    if (!file.open(QIODevice::ReadOnly) || file.size() > qint64(2 * kMaxFileBytes + 4096)) {
+    // Typing and reports can take a worksheet well past the size a file may have to be
+    // opened, so only what is surely no copy of a worksheet is refused unread.
+    constexpr qint64 kMaxCopyBytes = qint64(256) << 20;
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxCopyBytes) {
         return std::nullopt;
     }
     const QByteArray data = file.readAll();
