@@ -29,9 +29,9 @@ class FirstFrameProbe : public QObject {
                 QTimer::singleShot(0, [] {
                     const auto now = std::chrono::system_clock::now().time_since_epoch();
                     std::printf(
-                        "%lld\n", static_cast<long long>(
-                                      std::chrono::duration_cast<std::chrono::microseconds>(now)
-                                          .count()));
+                        "%lld\n",
+                        static_cast<long long>(
+                            std::chrono::duration_cast<std::chrono::microseconds>(now).count()));
                     std::fflush(stdout);
                     std::_Exit(0);
                 });
