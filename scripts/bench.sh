@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Prints one table of Lumo's speed and memory, everything measured side by side in this run:
 # the Google Benchmark programs in bench/, the whole `lumo --run correlation` process against
-# /bin/true, and the peak memory of `lumo --run`, of the desktop program right after start and
-# of an empty Qt window. Usage: scripts/bench.sh [BUILD_DIR] (default build-bench, Release).
+# /bin/true, the peak memory of `lumo --run`, of the desktop program right after start and of
+# an empty Qt window, and the time to the first window of the last two under Xvfb.
+# Usage: scripts/bench.sh [BUILD_DIR] (default build-bench, Release).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build-bench}
@@ -71,13 +72,13 @@ if [ -x "$bare" ] && [ -f "$probe_dir/generic/libfirst_frame_probe.so" ] && comm
     Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
     xvfb=$!
     trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
-    for ((i = 0; i < 100 && ! -s "$work/display"; ++i)); do sleep 0.05; done
+    for ((i = 0; i < 100; ++i)); do [ -s "$work/display" ] && break; sleep 0.05; done
     mkdir -p "$work/config"
     first_frame() {
         local t0 t1
         t0=${EPOCHREALTIME/./}
         t1=$(env DISPLAY=":$(cat "$work/display")" QT_QPA_PLATFORM=xcb XDG_CONFIG_HOME="$work/config" \
-            QT_PLUGIN_PATH="$probe_dir" QT_QPA_GENERIC_PLUGINS=firstframeprobe "$@" 2>/dev/null)
+            QT_PLUGIN_PATH="$probe_dir" QT_QPA_GENERIC_PLUGINS=firstframeprobe timeout 30 "$@" 2>/dev/null)
         echo $((t1 - t0))
     }
     median() { sort -n | awk '{ v[NR] = $1 } END { printf "%d", (v[int((NR + 1) / 2)] + v[int(NR / 2) + 1]) / 2 }'; }
@@ -88,9 +89,8 @@ if [ -x "$bare" ] && [ -f "$probe_dir/generic/libfirst_frame_probe.so" ] && comm
         first_frame "$bare" >>"$work/bare.us"
     done
     lumo_first=$(median <"$work/lumo.us"); bare_first=$(median <"$work/bare.us")
-    row "first window: desktop program" "$((lumo_first / 1000)).$(printf '%03d' $((lumo_first % 1000))) ms" \
-        "median of 10 runs, Xvfb, empty worksheet"
-    row "first window: empty Qt window (floor)" "$((bare_first / 1000)).$(printf '%03d' $((bare_first % 1000))) ms" \
-        "same loop"
+    ms() { awk -v us="$1" 'BEGIN { printf "%.1f ms", us / 1000 }'; }
+    row "first window: desktop program" "$(ms "$lumo_first")" "median of 10 runs, Xvfb, empty worksheet"
+    row "first window: empty Qt window (floor)" "$(ms "$bare_first")" "same loop"
     row "ratio first window / floor" "$(awk -v a="$lumo_first" -v b="$bare_first" 'BEGIN { printf "%.2f", a / b }')" ""
 fi
