@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Prints one table of Lumo's speed and memory, everything measured side by side in this run:
 # the Google Benchmark programs in bench/, the whole `lumo --run correlation` process against
-# /bin/true, and the peak memory of `lumo --run`, of the desktop program right after start and
-# of an empty Qt window. Usage: scripts/bench.sh [BUILD_DIR] (default build-bench, Release).
+# /bin/true, the peak memory of `lumo --run`, of the desktop program right after start and of
+# an empty Qt window, and the time to the first window of the last two under Xvfb.
+# Usage: scripts/bench.sh [BUILD_DIR] (default build-bench, Release).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build-bench}
@@ -60,4 +61,36 @@ if [ -x "$bare" ]; then
         "max RSS, offscreen, 2 s after start"
     row "peak memory: empty Qt window (floor)" "$(peak timeout 2 "$bare") KiB" \
         "max RSS, offscreen, 2 s after start"
+fi
+
+# First window: from the start of the process to its first window painted on an X display
+# (Xvfb), the desktop program on an empty worksheet against the empty Qt window, alternately.
+# The bench/first_frame_probe plugin, loaded into both through Qt's generic plugin variable,
+# prints the moment of the first frame and ends the process there.
+probe_dir="$OLDPWD/$build/bench/plugins"
+if [ -x "$bare" ] && [ -f "$probe_dir/generic/libfirst_frame_probe.so" ] && command -v Xvfb >/dev/null; then
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+    xvfb=$!
+    trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
+    for ((i = 0; i < 100; ++i)); do [ -s "$work/display" ] && break; sleep 0.05; done
+    mkdir -p "$work/config"
+    first_frame() {
+        local t0 t1
+        t0=${EPOCHREALTIME/./}
+        t1=$(env DISPLAY=":$(cat "$work/display")" QT_QPA_PLATFORM=xcb XDG_CONFIG_HOME="$work/config" \
+            QT_PLUGIN_PATH="$probe_dir" QT_QPA_GENERIC_PLUGINS=firstframeprobe timeout 30 "$@" 2>/dev/null)
+        echo $((t1 - t0))
+    }
+    median() { sort -n | awk '{ v[NR] = $1 } END { printf "%d", (v[int((NR + 1) / 2)] + v[int(NR / 2) + 1]) / 2 }'; }
+    first_frame "$lumo" >/dev/null; first_frame "$bare" >/dev/null  # warm the file cache
+    : >"$work/lumo.us"; : >"$work/bare.us"
+    for ((i = 0; i < 10; ++i)); do
+        first_frame "$lumo" >>"$work/lumo.us"
+        first_frame "$bare" >>"$work/bare.us"
+    done
+    lumo_first=$(median <"$work/lumo.us"); bare_first=$(median <"$work/bare.us")
+    ms() { awk -v us="$1" 'BEGIN { printf "%.1f ms", us / 1000 }'; }
+    row "first window: desktop program" "$(ms "$lumo_first")" "median of 10 runs, Xvfb, empty worksheet"
+    row "first window: empty Qt window (floor)" "$(ms "$bare_first")" "same loop"
+    row "ratio first window / floor" "$(awk -v a="$lumo_first" -v b="$bare_first" 'BEGIN { printf "%.2f", a / b }')" ""
 fi
