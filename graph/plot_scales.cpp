@@ -13,10 +13,13 @@ namespace {
 
 constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
 
-// Tick marks stand 2 to 6 pixels off the 3-pixel-wide axis; numbers start one pixel beyond.
+// Tick marks stand 2 to 5 pixels off the 3-pixel-wide axis; the numbers of the y scale start
+// two pixels beyond, those of the x scale at their end, since a text's box has room above its
+// digits and the row of numbers and the x title must both fit above the picture's bottom.
 constexpr double kTickNear = 2.0;
-constexpr double kTickFar = 6.0;
+constexpr double kTickFar = 5.0;
 constexpr double kLabelOffset = 7.0;
+constexpr double kXLabelOffset = 5.0;
 // Space kept between two numbers along an axis, and between any two texts.
 constexpr double kLabelGap = 10.0;
 constexpr double kTextGap = 2.0;
@@ -220,7 +223,7 @@ class ScaleLayout {
         return left;
     }
     int LineHeight() const { return m_h; }
-    double LabelRowTop() const { return m_f.y0 + kLabelOffset; }
+    double LabelRowTop() const { return m_f.y0 + kXLabelOffset; }
 
     void AddTitle(const Box& box, std::string text) { m_titles.push_back({box, std::move(text)}); }
 

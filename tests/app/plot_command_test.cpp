@@ -127,8 +127,8 @@ TEST(PlotCommand, PictureCarriesTheScalesAndTakesAResolution) {
         RunLumo({"--run", "lineweaver-burk", dir.File("lb.txt"), "--plot", "lb.png"}, dir.path());
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const QImage png = QImage(Q(dir.File("lb.png"))).convertToFormat(QImage::Format_RGB32);
-    // The number of the tick 1/[v] = 1 (at y = 210) stands left of the y axis.
-    EXPECT_TRUE(test::HasDarkPixelIn(png, QRect(150, 200, 43, 20)));
+    // The number of the tick 1/[v] = 1.5 (at y = 110) stands left of the y axis.
+    EXPECT_TRUE(test::HasDarkPixelIn(png, QRect(150, 100, 43, 20)));
 
     r = RunLumo(
         {"--run", "lineweaver-burk", dir.File("lb.txt"), "--plot", "lb4.png", "--plot-scale", "4"},
