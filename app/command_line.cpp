@@ -60,7 +60,7 @@ void PrintHelp(const char* program) {
         "With --plot, also writes the graph pane's picture after the run, as\n"
         "PNG, SVG or PDF by the name's ending: 640x460 pixels (points in a\n"
         "PDF) on white, (0,0) at the pane's top-left, so a point that the\n"
-        "pane draws at (x,y) is at (x,y) in the picture.\n\n"
+        "pane draws at (x,y) is at (x,y) in the picture; with the scales.\n\n"
         "Analyses:\n",
         program);
     for (const AnalysisEntry& entry : Analyses()) {
@@ -77,7 +77,9 @@ void PrintHelp(const char* program) {
         "  --json            With --run: print every number of the run as one JSON\n"
         "                    object instead of the appended text.\n"
         "  --plot <OUT>      With --run: write the graph pane's picture to OUT\n"
-        "                    (.png, .svg or .pdf).\n\n"
+        "                    (.png, .svg or .pdf).\n"
+        "  --plot-scale <N>  With --plot: a PNG of N times 640x460 pixels, N from 1\n"
+        "                    to 8 (default 1); SVG and PDF stay vector.\n\n"
         "Arguments:\n"
         "  FILE              A worksheet file.\n");
 }
@@ -97,6 +99,7 @@ struct Arguments {
     bool details = false;
     const char* run = nullptr;
     const char* plot = nullptr;
+    const char* plotScale = nullptr;
     std::vector<const char*> files;
 };
 
@@ -144,12 +147,29 @@ bool Parse(int argc, char** argv, Arguments& args, std::string& error) {
             if (!value(args.run)) return false;
         } else if (name == "--plot") {
             if (!value(args.plot)) return false;
+        } else if (name == "--plot-scale") {
+            if (!value(args.plotScale)) return false;
         } else {
             error = "Unknown option '" + std::string(name) + "'.";
             return false;
         }
     }
     return true;
+}
+
+// --plot-scale N: a whole number from 1 to 8, and only beside --plot.
+bool ParsePlotScale(const char* text, const char* plot, int& scale, std::string& error) {
+    if (plot == nullptr) {
+        error = "--plot-scale needs --plot OUT";
+        return false;
+    }
+    const std::string_view s(text);
+    if (s.size() == 1 && s[0] >= '1' && s[0] <= '8') {
+        scale = s[0] - '0';
+        return true;
+    }
+    error = std::string("--plot-scale needs a whole number from 1 to 8: '") + text + "'";
+    return false;
 }
 
 }  // namespace
@@ -170,8 +190,9 @@ std::string RunRecordJson(std::string_view analysis, bool reported, std::string_
 }
 
 bool IsCommandLineRun(int argc, char** argv) {
-    return HasOption(argc, argv,
-                     {"--run", "--plot", "--help", "-h", "--help-all", "--version", "-v"});
+    return HasOption(
+        argc, argv,
+        {"--run", "--plot", "--plot-scale", "--help", "-h", "--help-all", "--version", "-v"});
 }
 
 int RunCommandLine(int argc, char** argv) {
@@ -194,6 +215,10 @@ int RunCommandLine(int argc, char** argv) {
     if (args.plot != nullptr && !IsPlotPictureName(args.plot)) {
         return Fail(std::string("--plot needs a name ending in .png, .svg or .pdf: '") + args.plot +
                     "'");
+    }
+    int plotScale = 1;
+    if (args.plotScale != nullptr && !ParsePlotScale(args.plotScale, args.plot, plotScale, error)) {
+        return Fail(error);
     }
     const AnalysisEntry* analysis = FindAnalysis(args.run);
     if (analysis == nullptr) {
@@ -250,7 +275,9 @@ int RunCommandLine(int argc, char** argv) {
     }
     if (savePlot != nullptr) {
         char message[1024] = "";
-        if (savePlot(&doc, args.plot, message, sizeof message) != 0) return Fail(message);
+        if (savePlot(&doc, args.plot, plotScale, message, sizeof message) != 0) {
+            return Fail(message);
+        }
     }
     return reported ? 0 : 1;
 }

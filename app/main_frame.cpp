@@ -14,6 +14,8 @@
 #include <QSettings>
 #include <QSplitter>
 
+#include <algorithm>
+
 #include "app/about_dialog.h"
 #include "app/analysis_table.h"
 #include "app/commands.h"
@@ -28,8 +30,10 @@ namespace {
 // The name an untitled worksheet goes by in the caption and in the save question.
 const char kNewFileName[] = "VARNEL";
 
-constexpr int kWorksheetHeight = 300;     // the graph pane takes the rest
-constexpr int kInitialGraphHeight = 460;  // room for the whole plot with its titles
+constexpr int kWorksheetHeight = 300;      // the graph pane takes the rest
+constexpr int kInitialGraphHeight = 460;   // room for the whole plot with its titles
+constexpr int kMinGraphHeight = 200;       // below this the worksheet gives up height
+constexpr int kWindowFrameAllowance = 40;  // title bar and borders around the client area
 
 QSettings ProgramSettings() {
     return QSettings(QStringLiteral("lumo"), QStringLiteral("lumo"));
@@ -267,17 +271,33 @@ void CMainFrame::readSettings() {
     QSettings settings = ProgramSettings();
     const QByteArray geometry = settings.value(QStringLiteral("geometry")).toByteArray();
     if (geometry.isEmpty() || !restoreGeometry(geometry)) {
-        QSize size(680, 800);
-        if (const QScreen* screen = QApplication::primaryScreen()) {
-            size = size.boundedTo(screen->availableSize());
-        }
-        resize(size);
+        resize(InitialWindowSize());
+        FitSplitterToWindow();
     }
     m_recentFiles = settings.value(QStringLiteral("recentFiles")).toStringList();
     CommandAction(cmd::kShowDetails)
         ->setChecked(settings.value(QStringLiteral("showDetails"), false).toBool());
     while (m_recentFiles.size() > cmd::kMaxRecentFiles) m_recentFiles.removeLast();
     UpdateRecentFileActions();
+}
+
+QSize CMainFrame::InitialWindowSize() const {
+    QSize size(680, 800);
+    if (const QScreen* screen = QApplication::primaryScreen()) {
+        // The size given is the client area's; the title bar and borders come on top of it.
+        const QSize room =
+            screen->availableSize() - QSize(kWindowFrameAllowance, kWindowFrameAllowance);
+        size = size.boundedTo(room.expandedTo(QSize(200, 200)));
+    }
+    return size;
+}
+
+void CMainFrame::FitSplitterToWindow() {
+    // The worksheet keeps its 300 pixels while the graph pane still gets a usable height;
+    // on a low screen the two share the height.
+    const int total = height() - menuBar()->sizeHint().height() - m_wndSplitter->handleWidth();
+    const int worksheet = std::min(kWorksheetHeight, std::max(total - kMinGraphHeight, total / 2));
+    m_wndSplitter->setSizes({worksheet, std::max(0, total - worksheet)});
 }
 
 void CMainFrame::writeSettings() const {

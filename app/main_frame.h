@@ -78,6 +78,8 @@ class CMainFrame : public QMainWindow {
     void createMenus();
     void readSettings();
     void writeSettings() const;
+    QSize InitialWindowSize() const;
+    void FitSplitterToWindow();
 
     QAction* AddCommand(int command, const QString& text);
     void AddAnalysis(QMenu* menu, int command, const char* analysisName, const QString& text);
