@@ -14,7 +14,7 @@ namespace {
 
 constexpr char kReportName[] = "BindFitRes.txt";
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-constexpr int kMinRows = 3;              // two parameters and one degree of freedom
+constexpr int kMinRows = 3;             // two parameters and one degree of freedom
 constexpr double kSignificance = 0.05;  // two sites only when the F test rejects one
 
 // Two-site starts: the one-site capacity split between the sites in these shares, and the
@@ -47,7 +47,7 @@ bool AllPositive(const CurveFit& fit) {
 }
 
 bool Usable(const CurveFit& fit) {
-    return fit.Converged() && fit.HasErrors() && AllPositive(fit);
+    return FitFailureReason(fit).empty() && AllPositive(fit);
 }
 
 // Site 1 is the one with the smaller Kd.
@@ -64,20 +64,19 @@ void OrderSites(CurveFit& fit) {
     swapPairs(fit.ciUpper);
 }
 
-CurveFit FitTwoSites(std::span<const double> f, std::span<const double> b, double bmax,
-                     double kd) {
+CurveFit FitTwoSites(std::span<const double> f, std::span<const double> b, double bmax, double kd) {
     CurveFit best;
     bool haveBest = false;
-    // Rank: a usable fit beats any other; then a converged one; then the smaller SS.
-    auto rank = [](const CurveFit& fit) { return Usable(fit) ? 2 : fit.Converged() ? 1 : 0; };
+    // The least-squares solution is the converged fit with the smallest SS; whether it makes
+    // physical sense is judged afterwards, not by looking for another minimum that does.
+    auto rank = [](const CurveFit& fit) { return fit.Converged() ? 1 : 0; };
     for (const double share : kStartShares) {
         for (const double spread : kStartSpreads) {
             const double root = std::sqrt(spread);
             const double start[] = {share * bmax, kd / root, (1.0 - share) * bmax, kd * root};
             CurveFit fit = FitCurve(kTwoSiteModel, f, b, start);
-            const bool better =
-                !haveBest || rank(fit) > rank(best) ||
-                (rank(fit) == rank(best) && rank(fit) > 0 && fit.ss < best.ss);
+            const bool better = !haveBest || rank(fit) > rank(best) ||
+                                (rank(fit) == rank(best) && rank(fit) > 0 && fit.ss < best.ss);
             if (better) {
                 best = std::move(fit);
                 haveBest = true;
@@ -157,8 +156,7 @@ BindingFit FitBinding(std::span<const double> f, std::span<const double> b) {
     if (!result.oneSiteUsable || n < kMinTwoSitePoints) return result;
 
     result.twoSiteTried = true;
-    result.twoSite =
-        FitTwoSites(f, b, result.oneSite.parameters[0], result.oneSite.parameters[1]);
+    result.twoSite = FitTwoSites(f, b, result.oneSite.parameters[0], result.oneSite.parameters[1]);
     result.twoSiteUsable = Usable(result.twoSite);
     if (!result.twoSiteUsable) return result;
     const double ss1 = result.oneSite.ss;

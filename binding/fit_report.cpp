@@ -9,9 +9,8 @@ std::string FitFailureReason(const CurveFit& fit) {
         case FitOutcome::kConverged:
             break;
         case FitOutcome::kIterationLimit:
-            return Format(
-                "フィットが収束しませんでした（計算の回数が上限の %d 回に達しました）。",
-                kMaxFitEvaluations);
+            return Format("フィットが収束しませんでした（計算の回数が上限の %d 回に達しました）。",
+                          kMaxFitEvaluations);
         case FitOutcome::kNotFinite:
             return "フィットの途中で値が有限の数でなくなり、収束しませんでした。";
         case FitOutcome::kBadInput:
@@ -21,6 +20,9 @@ std::string FitFailureReason(const CurveFit& fit) {
         return "パラメータが一つに定まりません（このデータでは互いに区別できません）。";
     }
     if (!fit.HasErrors()) return "自由度が足りず、標準誤差が求められません。";
+    if (!fit.Determined()) {
+        return "標準誤差が値そのものより大きいパラメータがあり、このデータでは定まりません。";
+    }
     return "";
 }
 

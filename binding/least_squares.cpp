@@ -89,6 +89,14 @@ bool Covariance(const Eigen::MatrixXd& jacobian, double scale, Eigen::MatrixXd& 
 
 }  // namespace
 
+bool CurveFit::Determined() const {
+    if (!HasErrors()) return false;
+    for (size_t j = 0; j < parameters.size(); ++j) {
+        if (!(standardErrors[j] <= std::abs(parameters[j]))) return false;
+    }
+    return true;
+}
+
 double TQuantile975(int df) {
     if (df < 1) return kNaN;
     const boost::math::students_t dist(static_cast<double>(df));

@@ -35,15 +35,19 @@ struct CurveFit {
     std::vector<double> standardErrors;
     std::vector<double> ciLower;
     std::vector<double> ciUpper;
-    double ss = 0.0;  // sum of squared residuals
-    int df = 0;       // points − parameters
-    double syx = 0.0;        // √(ss/df)
-    double rSquared = 0.0;   // 1 − ss / Σ(y − ȳ)²
-    int iterations = 0;      // accepted Levenberg–Marquardt steps
-    bool singular = false;   // the Jacobian at the solution has not full rank
+    double ss = 0.0;        // sum of squared residuals
+    int df = 0;             // points − parameters
+    double syx = 0.0;       // √(ss/df)
+    double rSquared = 0.0;  // 1 − ss / Σ(y − ȳ)²
+    int iterations = 0;     // accepted Levenberg–Marquardt steps
+    bool singular = false;  // the Jacobian at the solution has not full rank
 
     bool Converged() const { return outcome == FitOutcome::kConverged; }
     bool HasErrors() const { return !standardErrors.empty(); }
+    // Every estimate at least as large as its standard error. A parameter that the data
+    // cannot fix (a second site with nothing to bind, say) drifts off with an error many
+    // times its size; its value means nothing.
+    bool Determined() const;
 };
 
 CurveFit FitCurve(const CurveModel& model, std::span<const double> x, std::span<const double> y,

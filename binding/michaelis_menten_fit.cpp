@@ -128,8 +128,7 @@ bool OnMichaelisMentenFit(AnalysisContext& ctx) {
     const CurveFit& fit = mm.fit;
     std::string failure = FitFailureReason(fit);
     if (failure.empty() && !(fit.parameters[0] > 0.0 && fit.parameters[1] > 0.0)) {
-        failure =
-            "Vmax か Km が正の値になりません。このデータは Michaelis-Menten 式に合いません。";
+        failure = "Vmax か Km が正の値になりません。このデータは Michaelis-Menten 式に合いません。";
     }
     const bool usable = failure.empty();
 
