@@ -363,6 +363,13 @@ bool CMainFrame::SaveDocument(const QString& path) {
             format.encoding = TextEncoding::kUtf8;
             continue;
         }
+        if (saved.error == FileError::kReadOnly) {
+            // The protected file stays as it is; the text can still go to another name.
+            if (m_pDialogs->AskYesNo(message + QStringLiteral("\n名前を付けて保存しますか？"))) {
+                return OnFileSaveAs();
+            }
+            return false;
+        }
         if (saved.error != FileError::kInvalidBytes &&
             saved.error != FileError::kNotRepresentable) {
             m_pDialogs->MessageBox(saved.message);
