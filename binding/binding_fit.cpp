@@ -142,6 +142,13 @@ BindingFit FitBinding(std::span<const double> f, std::span<const double> b) {
     const int n = static_cast<int>(f.size());
     // One site from the largest B as the capacity and the median F as Kd: the curve's
     // half-saturation point lies inside the data for any sensible experiment.
+    auto finite = [](double d) { return std::isfinite(d); };
+    if (!std::all_of(f.begin(), f.end(), finite) || !std::all_of(b.begin(), b.end(), finite)) {
+        const double none[] = {kNaN, kNaN};
+        result.oneSite = FitCurve(kOneSiteModel, f, b, none);
+        result.aicc1 = result.aicc2 = result.f = result.p = kNaN;
+        return result;
+    }
     std::vector<double> sorted(f.begin(), f.end());
     std::sort(sorted.begin(), sorted.end());
     const double medianF = sorted.empty() ? 0.0 : sorted[sorted.size() / 2];

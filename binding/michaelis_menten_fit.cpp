@@ -82,7 +82,11 @@ MichaelisMentenFit FitMichaelisMenten(std::span<const double> s, std::span<const
     const double intercept = (sy - slope * sx) / count;
     const double vmax = 1.0 / intercept;
     const double km = slope / intercept;
-    if (std::isfinite(vmax) && std::isfinite(km) && vmax > 0.0 && km > 0.0) {
+    auto finite = [](double d) { return std::isfinite(d); };
+    if (!std::all_of(s.begin(), s.end(), finite) || !std::all_of(v.begin(), v.end(), finite)) {
+        // No order to take a median in, and no fit to make: the solver refuses this start.
+        result.startVmax = result.startKm = kNaN;
+    } else if (std::isfinite(vmax) && std::isfinite(km) && vmax > 0.0 && km > 0.0) {
         result.startVmax = vmax;
         result.startKm = km;
         result.startFromLineweaver = true;
