@@ -20,6 +20,7 @@
 #include "app/frame_dialogs.h"
 #include "app/lumo_view.h"
 #include "app/my_view.h"
+#include "app/recovery.h"
 
 namespace lumo {
 namespace {
@@ -74,6 +75,7 @@ CMainFrame::CMainFrame(IFrameDialogs* dialogs, QWidget* parent) : QMainWindow(pa
     readSettings();
 
     m_doc.SetModifiedListener([this] { setWindowModified(m_doc.IsModified()); });
+    m_pRecovery = std::make_unique<CRecovery>(m_doc);
     connect(qApp, &QApplication::focusChanged, this, &CMainFrame::OnFocusChanged);
     UpdateTitle();
     m_pView->setFocus();
@@ -81,6 +83,7 @@ CMainFrame::CMainFrame(IFrameDialogs* dialogs, QWidget* parent) : QMainWindow(pa
 
 CMainFrame::~CMainFrame() {
     m_doc.SetModifiedListener({});
+    m_pRecovery.reset();
     // The panes refer to the document, which goes before the window's children would.
     delete m_wndSplitter;
 }
@@ -179,6 +182,14 @@ void CMainFrame::createActions() {
     act = AddCommand(cmd::kMonospaceFont, QStringLiteral("等幅フォントへ"));
     connect(act, &QAction::triggered, m_pView, &CLumoView::OnMonospaceFont);
 
+    // Off unless the user turns it on: the classic reports stay as they always were.
+    act = AddCommand(cmd::kShowDetails, QStringLiteral("詳細な結果も表示"));
+    act->setCheckable(true);
+    connect(act, &QAction::toggled, this, [this](bool on) {
+        m_pView->SetShowDetails(on);
+        ProgramSettings().setValue(QStringLiteral("showDetails"), on);
+    });
+
     act = AddCommand(cmd::kHelpFinder, QStringLiteral("Help"));
     connect(act, &QAction::triggered, this, &CMainFrame::OnHelp);
 
@@ -227,6 +238,8 @@ void CMainFrame::createMenus() {
     AddAnalysis(statics, cmd::kPairedTTest, "paired-t", QStringLiteral("ｔ-検定（対応のある）"));
     AddAnalysis(statics, cmd::kRejectionTest, "rejection", QStringLiteral("棄却検定"));
     AddAnalysis(statics, cmd::kCorrelation, "correlation", QStringLiteral("相関係数"));
+    statics->addSeparator();
+    statics->addAction(CommandAction(cmd::kShowDetails));
 
     QMenu* plots = menuBar()->addMenu(QStringLiteral("Scatchard Plot"));
     AddAnalysis(plots, cmd::kScatchardPlots, "scatchard", QStringLiteral("Scatchard Plots"));
@@ -266,6 +279,8 @@ void CMainFrame::readSettings() {
         resize(size);
     }
     m_recentFiles = settings.value(QStringLiteral("recentFiles")).toStringList();
+    CommandAction(cmd::kShowDetails)
+        ->setChecked(settings.value(QStringLiteral("showDetails"), false).toBool());
     while (m_recentFiles.size() > cmd::kMaxRecentFiles) m_recentFiles.removeLast();
     UpdateRecentFileActions();
 }
@@ -302,6 +317,7 @@ bool CMainFrame::maybeSave() {
 void CMainFrame::OnFileNew() {
     if (!maybeSave()) return;
     m_doc.OnNewDocument();
+    m_pRecovery->Discard();
     UpdateTitle();
     // The plot record stays; the pane draws it again, as after any new document.
     m_doc.UpdateAllViews(nullptr);
@@ -325,10 +341,30 @@ bool CMainFrame::OpenDocumentFile(const QString& path) {
         m_pDialogs->MessageBox(loaded.message);
         return false;
     }
+    m_pRecovery->Discard();
     AddRecentFile(absolute);
     UpdateTitle();
     m_doc.UpdateAllViews(nullptr);
     return true;
+}
+
+void CMainFrame::OfferRecovery(const QString& openedFile) {
+    const std::string opened =
+        openedFile.isEmpty() ? std::string() : NativePath(QFileInfo(openedFile).absoluteFilePath());
+    m_pRecovery->OfferLeftCopies(opened, *m_pDialogs, [this](const RecoveryCopy& copy) {
+        // The file it belongs to is opened first, so saving goes back to it in its own format;
+        // a file that is gone or cannot be read leaves a new worksheet in that format.
+        const bool open =
+            !copy.pathName.empty() &&
+            (copy.pathName == m_doc.PathName() || OpenDocumentFile(FromNativePath(copy.pathName)));
+        if (!open) {
+            m_doc.OnNewDocument();
+            m_doc.SetFormat(copy.format);
+        }
+        m_pView->SetText(copy.text);
+        m_doc.SetModifiedFlag(true);
+        UpdateTitle();
+    });
 }
 
 bool CMainFrame::OnFileSave() {
@@ -376,6 +412,7 @@ bool CMainFrame::SaveDocument(const QString& path) {
         }
         return false;
     }
+    m_pRecovery->Discard();
     AddRecentFile(absolute);
     UpdateTitle();
     return true;
@@ -501,6 +538,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     }
     writeSettings();
     if (m_pHelpWindow) m_pHelpWindow->close();
+    m_pRecovery->Finish();
     event->accept();
 }
 
