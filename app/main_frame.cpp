@@ -251,6 +251,11 @@ void CMainFrame::createMenus() {
                 QStringLiteral("Lineweaver-Burk Plots"));
     AddAnalysis(plots, cmd::kScatchardSimplex, "scatchard-simplex",
                 QStringLiteral("Scatchard Plots (Simplex)"));
+    plots->addSeparator();
+    AddAnalysis(plots, cmd::kMichaelisMentenFit, "michaelis-menten",
+                QStringLiteral("Michaelis-Menten（直接フィット）"));
+    AddAnalysis(plots, cmd::kBindingFit, "binding-fit",
+                QStringLiteral("結合（直接フィット：１部位／２部位）"));
 
     QMenu* font = menuBar()->addMenu(QStringLiteral("フォント変更"));
     font->addAction(CommandAction(cmd::kMonospaceFont));

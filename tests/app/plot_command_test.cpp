@@ -7,6 +7,7 @@
 
 #include "app/analysis_table.h"
 #include "app/commands.h"
+#include "app/lumo_view.h"
 #include "app/my_view.h"
 #include "tests/app/app_test_support.h"
 #include "worksheet/text_worksheet.h"
@@ -157,6 +158,38 @@ TEST(PlotCommand, BadResolutionsAreUsageErrorsBeforeAnythingRuns) {
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_FALSE(test::FileExists(dir.File("SokanRes.txt")));
     EXPECT_FALSE(test::FileExists(dir.File("c.png")));
+}
+
+// The direct fits from the menu: the pane shows the points with the fitted line or site lines
+// and curve, the same picture as lumo --run --plot, and the report behind the data.
+TEST(PlotCommand, DirectFitsFromTheMenuShowWhatTheCommandLinePaints) {
+    const struct {
+        const char* analysis;
+        int command;
+        const char* example;
+        const char* reportLine;
+    } cases[] = {
+        {"michaelis-menten", cmd::kMichaelisMentenFit, "michaelis-menten.txt", "Km= 0.064121 ± "},
+        {"binding-fit", cmd::kBindingFit, "binding-fit.txt", "採用するモデル: ２部位"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.analysis);
+        if (FindAnalysis(c.analysis) == nullptr) GTEST_SKIP() << "not part of this build";
+        TempDir dir;
+        const auto r = RunLumo(
+            {"--run", c.analysis, test::ExamplePath(c.example), "--plot", "fit.png"}, dir.path());
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_NE(r.out.find(c.reportLine), std::string::npos);
+        const QImage png = QImage(Q(dir.File("fit.png"))).convertToFormat(QImage::Format_RGB32);
+        EXPECT_GT(test::CountPixels(png, QColor(255, 0, 0)), 100);
+
+        test::FrameFixture f;
+        f.Graph().ShowScalesAction()->setChecked(true);  // as the command line draws it
+        f.Type(Q(Cp932ToWorksheetText(ReadFile(test::ExamplePath(c.example)))));
+        f.Trigger(c.command);
+        EXPECT_NE(f.View().toPlainText().indexOf(Q(c.reportLine)), -1);
+        EXPECT_EQ(f.GraphImage().copy(0, 0, 640, 460), png);
+    }
 }
 
 }  // namespace
