@@ -83,6 +83,11 @@ std::string CLumoView::GetText() const {
     return WithLineFeeds(document()->toRawText()).toStdString();
 }
 
+bool CLumoView::EndsAtLineStart() const {
+    // The last block is the last line: it is empty exactly when the text ends in a line break.
+    return document()->lastBlock().length() <= 1;
+}
+
 void CLumoView::SetText(std::string_view utf8) {
     const QScopedValueRollback<bool> programEdit(m_bProgramEdit, true);
     setPlainText(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));

@@ -30,6 +30,7 @@ class CLumoView : public QPlainTextEdit, public IWorksheet {
     int GetLine(int index, char* buffer) const override;
     void AppendText(std::string_view cp932) override;
     std::string GetText() const override;
+    bool EndsAtLineStart() const override;
     void SetText(std::string_view utf8) override;
 
     // Runs an analysis as its menu command does: the report file goes to the current folder.
