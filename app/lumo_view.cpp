@@ -1,5 +1,7 @@
 #include "app/lumo_view.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -8,6 +10,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QUrl>
 
 #include <algorithm>
 #include <cstring>
@@ -136,6 +139,54 @@ void CLumoView::insertFromMimeData(const QMimeData* source) {
         return;
     }
     QPlainTextEdit::insertFromMimeData(source);
+}
+
+QString DroppedLocalFile(const QMimeData* data) {
+    if (data == nullptr || !data->hasUrls()) return QString();
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile()) return url.toLocalFile();
+    }
+    return QString();
+}
+
+// Dropped files are opened, as File, Open does; their names never become data. Dropped text
+// is inserted as the text control always did.
+void CLumoView::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) {
+        if (DroppedLocalFile(event->mimeData()).isEmpty()) {
+            event->ignore();
+        } else {
+            event->acceptProposedAction();
+        }
+        return;
+    }
+    QPlainTextEdit::dragEnterEvent(event);
+}
+
+void CLumoView::dragMoveEvent(QDragMoveEvent* event) {
+    if (event->mimeData()->hasUrls()) {
+        if (DroppedLocalFile(event->mimeData()).isEmpty()) {
+            event->ignore();
+        } else {
+            event->acceptProposedAction();
+        }
+        return;
+    }
+    QPlainTextEdit::dragMoveEvent(event);
+}
+
+void CLumoView::dropEvent(QDropEvent* event) {
+    if (event->mimeData()->hasUrls()) {
+        const QString path = DroppedLocalFile(event->mimeData());
+        if (path.isEmpty()) {
+            event->ignore();
+            return;
+        }
+        event->acceptProposedAction();
+        emit FileDropped(path);
+        return;
+    }
+    QPlainTextEdit::dropEvent(event);
 }
 
 void CLumoView::OnContentsChange(int /*position*/, int charsRemoved, int charsAdded) {

@@ -41,6 +41,10 @@ class CLumoView : public QPlainTextEdit, public IWorksheet {
 
     void Print(QPrinter& printer) const;
 
+  signals:
+    // A file was dropped on the worksheet: it is to be opened, never inserted as text.
+    void FileDropped(const QString& path);
+
   public slots:
     void OnMonospaceFont();
     void OnScreenCopyHint();
@@ -48,6 +52,9 @@ class CLumoView : public QPlainTextEdit, public IWorksheet {
   protected:
     void keyPressEvent(QKeyEvent* event) override;
     void insertFromMimeData(const QMimeData* source) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private slots:
     void OnContentsChange(int position, int charsRemoved, int charsAdded);
@@ -62,5 +69,8 @@ class CLumoView : public QPlainTextEdit, public IWorksheet {
 };
 
 extern const char kScreenCopyHint[];
+
+// The first local file among dropped data, or an empty string when the data names none.
+QString DroppedLocalFile(const QMimeData* data);
 
 }  // namespace lumo

@@ -43,6 +43,28 @@ void CMyView::paintEvent(QPaintEvent* /*event*/) {
     painter.fillRect(rect(), Qt::white);
     QPainterSurface surface(painter, PlotFont(), height());
     DrawPlot(m_doc, surface);
+    if (hasFocus()) DrawFocusFrame(painter);
+}
+
+// The pane shows that the keys go to it, so Ctrl+C is seen to copy the graph. The frame is
+// drawn on screen only: prints and copies of the plot never carry it.
+void CMyView::DrawFocusFrame(QPainter& painter) const {
+    painter.resetTransform();
+    painter.setClipping(false);
+    QPen pen(palette().color(QPalette::Highlight), 2, Qt::DotLine);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+}
+
+void CMyView::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void CMyView::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 void CMyView::Print(QPrinter& printer) const {

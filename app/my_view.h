@@ -6,6 +6,7 @@
 #include "worksheet/lumo_doc.h"
 
 class QAction;
+class QPainter;
 class QPrinter;
 
 namespace lumo {
@@ -37,8 +38,12 @@ class CMyView : public QWidget, public IDocumentView {
   protected:
     void paintEvent(QPaintEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
   private:
+    void DrawFocusFrame(QPainter& painter) const;
+
     CLumoDoc& m_doc;
     IFrameDialogs& m_dialogs;
     QAction* m_pCopyAct;
