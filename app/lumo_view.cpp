@@ -28,6 +28,9 @@ const char kScreenCopyHint[] =
 
 namespace {
 
+// Beyond this length a line wraps anywhere rather than at word boundaries.
+constexpr size_t kLongLineBytes = 10000;
+
 // The text control's own paragraph and line separators stand for the line breaks they are.
 QString WithLineFeeds(QString text) {
     text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
@@ -93,6 +96,18 @@ bool CLumoView::EndsAtLineStart() const {
 
 void CLumoView::SetText(std::string_view utf8) {
     const QScopedValueRollback<bool> programEdit(m_bProgramEdit, true);
+    // Wrapping at word boundaries searches each wrapped row's whole remaining line for a break,
+    // so a line of a megabyte without blanks froze the window for minutes. Such a text wraps
+    // anywhere instead; ordinary texts keep their word wrap.
+    size_t longest = 0;
+    for (size_t start = 0; start < utf8.size();) {
+        size_t end = utf8.find('\n', start);
+        if (end == std::string_view::npos) end = utf8.size();
+        longest = std::max(longest, end - start);
+        start = end + 1;
+    }
+    setWordWrapMode(longest > kLongLineBytes ? QTextOption::WrapAnywhere
+                                             : QTextOption::WrapAtWordBoundaryOrAnywhere);
     setPlainText(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
 }
 

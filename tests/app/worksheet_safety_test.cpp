@@ -1,10 +1,11 @@
 // The worksheet never loses what the user typed: the save question after an analysis, files
-// dropped on the window and the edit keys in the graph pane.
+// dropped on the window, the edit keys in the graph pane and very long lines.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QClipboard>
 #include <QDropEvent>
+#include <QElapsedTimer>
 #include <QMimeData>
 #include <QTest>
 #include <QUrl>
@@ -126,6 +127,23 @@ TEST(WorksheetSafety, GraphPaneShowsWhenItHasTheFocus) {
               unfocused.copy(unfocused.rect().adjusted(4, 4, -4, -4)));
     QTest::keyClick(&f.Graph(), Qt::Key_F6);
     EXPECT_EQ(f.GraphImage(), unfocused);
+}
+
+TEST(WorksheetSafety, VeryLongSingleLineOpensQuickly) {
+    FrameFixture f;
+    std::string line;
+    while (line.size() < 1048000 - 8) line += "1234567,";
+    line.resize(1048000, '9');
+    const std::string path = f.dir.File("long.txt");
+    test::WriteFile(path, line);
+    QElapsedTimer timer;
+    timer.start();
+    ASSERT_TRUE(f.frame->OpenDocumentFile(Q(path)));
+    f.frame->repaint();
+    QApplication::processEvents();
+    // Generous: on a loaded machine too, far from the minutes it once took.
+    EXPECT_LT(timer.elapsed(), 20000);
+    EXPECT_EQ(f.View().GetText(), line);
 }
 
 }  // namespace
