@@ -9,6 +9,7 @@
 
 #include "app/analysis_table.h"
 #include "app/gui_module.h"
+#include "worksheet/line_reader.h"
 #include "worksheet/lumo_doc.h"
 #include "worksheet/text_worksheet.h"
 
@@ -151,6 +152,21 @@ bool Parse(int argc, char** argv, Arguments& args, std::string& error) {
     return true;
 }
 
+// Tells on standard error, one line each, which data rows the two-column readers will not read
+// as the user wrote them; the run itself is left as it is.
+void WarnAboutRows(std::string_view analysis, const IWorksheet& sheet) {
+    const bool marks = analysis == "scatchard" || analysis == "scatchard-simplex";
+    if (!marks && analysis != "correlation" && analysis != "paired-t" &&
+        analysis != "lineweaver-burk") {
+        return;
+    }
+    std::vector<LineWarning> warnings;
+    ReadPairRows(sheet, marks, &warnings);
+    for (const LineWarning& w : warnings) {
+        std::fprintf(stderr, "lumo: warning: line %d: %s\n", w.line + 1, w.message.c_str());
+    }
+}
+
 }  // namespace
 
 std::string RunRecordJson(std::string_view analysis, bool reported, std::string_view appended,
@@ -219,6 +235,7 @@ int RunCommandLine(int argc, char** argv) {
                      path.c_str());
     }
 
+    WarnAboutRows(analysis->name, sheet);
     StderrMessageBox messages;
     AnalysisContext ctx(sheet, doc, messages);
     ctx.SetDetails(args.details);
