@@ -102,6 +102,7 @@ AnalysisRun AnalysisFixture::Run(bool (*handler)(AnalysisContext&), std::string_
 
     AnalysisContext ctx(sheet, doc, messages);
     ctx.SetReportDirectory(dir.path());
+    ctx.SetDetails(details);
     AnalysisRun run;
     run.reported = handler(ctx);
     run.appended = sheet.Appended();
@@ -109,6 +110,7 @@ AnalysisRun AnalysisFixture::Run(bool (*handler)(AnalysisContext&), std::string_
     run.reportBytes = ReadFile(reportPath);
     run.modified = doc.IsModified();
     run.messages = messages.messages;
+    run.record = ctx.Record();
     return run;
 }
 
