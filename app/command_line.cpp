@@ -9,6 +9,7 @@
 
 #include "app/analysis_table.h"
 #include "app/gui_module.h"
+#include "worksheet/line_reader.h"
 #include "worksheet/lumo_doc.h"
 #include "worksheet/safe_write.h"
 #include "worksheet/text_worksheet.h"
@@ -172,6 +173,22 @@ bool ParsePlotScale(const char* text, const char* plot, int& scale, std::string&
     return false;
 }
 
+// Tells on standard error, one line each, which data rows the two-column readers will not read
+// as the user wrote them; the run itself is left as it is.
+void WarnAboutRows(std::string_view analysis, const IWorksheet& sheet) {
+    const bool marks =
+        analysis == "scatchard" || analysis == "scatchard-simplex" || analysis == "binding-fit";
+    if (!marks && analysis != "correlation" && analysis != "paired-t" &&
+        analysis != "lineweaver-burk" && analysis != "michaelis-menten") {
+        return;
+    }
+    std::vector<LineWarning> warnings;
+    ReadPairRows(sheet, marks, &warnings);
+    for (const LineWarning& w : warnings) {
+        std::fprintf(stderr, "lumo: warning: line %d: %s\n", w.line + 1, w.message.c_str());
+    }
+}
+
 }  // namespace
 
 std::string RunRecordJson(std::string_view analysis, bool reported, std::string_view appended,
@@ -255,6 +272,7 @@ int RunCommandLine(int argc, char** argv) {
                      path.c_str());
     }
 
+    WarnAboutRows(analysis->name, sheet);
     StderrMessageBox messages;
     AnalysisContext ctx(sheet, doc, messages);
     ctx.SetDetails(args.details);

@@ -5,6 +5,8 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
@@ -81,12 +83,19 @@ CMainFrame::CMainFrame(IFrameDialogs* dialogs, QWidget* parent) : QMainWindow(pa
     m_doc.SetModifiedListener([this] { setWindowModified(m_doc.IsModified()); });
     m_pRecovery = std::make_unique<CRecovery>(m_doc);
     connect(qApp, &QApplication::focusChanged, this, &CMainFrame::OnFocusChanged);
+    // Queued, so the save question comes after the drop has finished.
+    connect(m_pView, &CLumoView::FileDropped, this, &CMainFrame::OnFileDropped,
+            Qt::QueuedConnection);
+    setAcceptDrops(true);
     UpdateTitle();
     m_pView->setFocus();
 }
 
 CMainFrame::~CMainFrame() {
     m_doc.SetModifiedListener({});
+    // The panes go below; focus and clipboard news must not reach this half-destroyed window.
+    disconnect(qApp, nullptr, this, nullptr);
+    QApplication::clipboard()->disconnect(this);
     m_pRecovery.reset();
     // The panes refer to the document, which goes before the window's children would.
     delete m_wndSplitter;
@@ -157,31 +166,28 @@ void CMainFrame::createActions() {
     act = AddCommand(cmd::kEditUndo, QStringLiteral("元に戻す(&U)\tCtrl+Z"));
     act->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)});
-    act->setEnabled(false);
-    connect(act, &QAction::triggered, m_pView, &QPlainTextEdit::undo);
-    connect(m_pView, &QPlainTextEdit::undoAvailable, act, &QAction::setEnabled);
+    connect(act, &QAction::triggered, this, &CMainFrame::OnEditUndo);
 
     act = AddCommand(cmd::kEditCut, QStringLiteral("切り取り(&T)\tCtrl+X"));
     act->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)});
-    act->setEnabled(false);
-    connect(act, &QAction::triggered, m_pView, &QPlainTextEdit::cut);
-    connect(m_pView, &QPlainTextEdit::copyAvailable, act, &QAction::setEnabled);
+    connect(act, &QAction::triggered, this, &CMainFrame::OnEditCut);
 
     act = AddCommand(cmd::kEditCopy, QStringLiteral("ｺﾋﾟｰ(&C)\tCtrl+C"));
     act->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
-    act->setEnabled(false);
-    connect(act, &QAction::triggered, m_pView, &QPlainTextEdit::copy);
-    connect(m_pView, &QPlainTextEdit::copyAvailable, act, &QAction::setEnabled);
+    connect(act, &QAction::triggered, this, &CMainFrame::OnEditCopy);
 
     act = AddCommand(cmd::kEditPaste, QStringLiteral("貼り付け(&P)\tCtrl+V"));
     act->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
-    connect(act, &QAction::triggered, m_pView, &QPlainTextEdit::paste);
-    auto updatePaste = [this, act] { act->setEnabled(m_pView->canPaste()); };
-    connect(QApplication::clipboard(), &QClipboard::dataChanged, act, updatePaste);
-    updatePaste();
+    connect(act, &QAction::triggered, this, &CMainFrame::OnEditPaste);
+
+    connect(m_pView, &QPlainTextEdit::undoAvailable, this, &CMainFrame::UpdateEditActions);
+    connect(m_pView, &QPlainTextEdit::copyAvailable, this, &CMainFrame::UpdateEditActions);
+    connect(QApplication::clipboard(), &QClipboard::dataChanged, this,
+            &CMainFrame::UpdateEditActions);
+    UpdateEditActions();
 
     act = AddCommand(cmd::kMonospaceFont, QStringLiteral("等幅フォントへ"));
     connect(act, &QAction::triggered, m_pView, &CLumoView::OnMonospaceFont);
@@ -549,6 +555,66 @@ void CMainFrame::OnFocusChanged(QWidget* /*old*/, QWidget* now) {
     } else if (now == m_pView || m_pView->isAncestorOf(now)) {
         m_bGraphActive = false;
     }
+    UpdateEditActions();
+}
+
+// The edit commands act on the pane that has the focus. In the graph pane Copy copies the
+// graph, and the commands that change text do nothing: they must never reach the worksheet's
+// caret hidden behind it.
+void CMainFrame::OnEditUndo() {
+    if (!m_bGraphActive) m_pView->undo();
+}
+
+void CMainFrame::OnEditCut() {
+    if (!m_bGraphActive) m_pView->cut();
+}
+
+void CMainFrame::OnEditCopy() {
+    if (m_bGraphActive) {
+        m_pGraph->OnCopyPlot();
+    } else {
+        m_pView->copy();
+    }
+}
+
+void CMainFrame::OnEditPaste() {
+    if (!m_bGraphActive) m_pView->paste();
+}
+
+void CMainFrame::UpdateEditActions() {
+    const bool text = !m_bGraphActive;
+    const bool selection = m_pView->textCursor().hasSelection();
+    CommandAction(cmd::kEditUndo)->setEnabled(text && m_pView->document()->isUndoAvailable());
+    CommandAction(cmd::kEditCut)->setEnabled(text && selection);
+    CommandAction(cmd::kEditCopy)->setEnabled(m_bGraphActive || selection);
+    CommandAction(cmd::kEditPaste)->setEnabled(text && m_pView->canPaste());
+}
+
+void CMainFrame::OnFileDropped(const QString& path) {
+    if (!maybeSave()) return;
+    // As after the Open dialog, the report files land beside the data.
+    QDir::setCurrent(QFileInfo(path).absolutePath());
+    OpenDocumentFile(path);
+}
+
+// Files dropped anywhere else in the window, the graph pane included, open the same way.
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (DroppedLocalFile(event->mimeData()).isEmpty()) {
+        event->ignore();
+    } else {
+        event->acceptProposedAction();
+    }
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    const QString path = DroppedLocalFile(event->mimeData());
+    if (path.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    QMetaObject::invokeMethod(
+        this, [this, path] { OnFileDropped(path); }, Qt::QueuedConnection);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

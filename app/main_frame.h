@@ -69,9 +69,13 @@ class CMainFrame : public QMainWindow {
     void OnHelp();
     void OnNextPane();
     void OnPrevPane();
+    // Opens a dropped file as File, Open does, asking first to save a modified worksheet.
+    void OnFileDropped(const QString& path);
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     void createActions();
@@ -94,6 +98,11 @@ class CMainFrame : public QMainWindow {
     QPrinter& Printer();
     void PrintActivePane(QPrinter& printer, bool graph);
     void OnFocusChanged(QWidget* old, QWidget* now);
+    void OnEditUndo();
+    void OnEditCut();
+    void OnEditCopy();
+    void OnEditPaste();
+    void UpdateEditActions();
 
     CLumoDoc m_doc;
     std::unique_ptr<IFrameDialogs> m_pOwnDialogs;

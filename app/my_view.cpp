@@ -48,6 +48,7 @@ void CMyView::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::white);
     DrawGraph(painter);
+    if (hasFocus()) DrawFocusFrame(painter);
 }
 
 void CMyView::DrawGraph(QPainter& painter) {
@@ -71,6 +72,27 @@ QPointF CMyView::FitOffset() const {
     const double scale = FitScale();
     return QPointF((width() - area.width() * scale) / 2.0 - area.left() * scale,
                    (height() - area.height() * scale) / 2.0 - area.top() * scale);
+}
+
+// The pane shows that the keys go to it, so Ctrl+C is seen to copy the graph. The frame is
+// drawn on screen only: prints and copies of the plot never carry it.
+void CMyView::DrawFocusFrame(QPainter& painter) const {
+    painter.resetTransform();
+    painter.setClipping(false);
+    QPen pen(palette().color(QPalette::Highlight), 2, Qt::DotLine);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+}
+
+void CMyView::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void CMyView::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 void CMyView::Print(QPrinter& printer) const {

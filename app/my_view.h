@@ -55,6 +55,8 @@ class CMyView : public QWidget, public IDocumentView {
   protected:
     void paintEvent(QPaintEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
   private:
     void CreateViewOptionActions();
@@ -62,6 +64,7 @@ class CMyView : public QWidget, public IDocumentView {
     void WriteViewOptions() const;
     void DrawGraph(QPainter& painter);
     void SavePlotAs(int resolution);
+    void DrawFocusFrame(QPainter& painter) const;
 
     CLumoDoc& m_doc;
     IFrameDialogs& m_dialogs;

@@ -61,9 +61,10 @@ class AnalysisFixture {
   public:
     AnalysisFixture() { doc.AttachWorksheet(&sheet); }
     // Runs `handler` on `worksheetText`; the document keeps what earlier runs left in it.
-    // `modifiedBefore` is the modified flag at the start, as if the user had typed the data.
+    // `modifiedBefore` is the modified flag at the start: true as if the user had typed the
+    // data and not saved it, false as if it had just been opened.
     AnalysisRun Run(bool (*handler)(AnalysisContext&), std::string_view worksheetText,
-                    std::string_view reportName, bool modifiedBefore = true);
+                    std::string_view reportName, bool modifiedBefore = false);
 
     TempDir dir;
     bool details = false;  // runs append the detail block

@@ -82,6 +82,10 @@ std::string AnalysisContext::ReportPath(std::string_view name) const {
 }
 
 void AnalysisContext::AppendText(std::string_view cp932) {
+    if (cp932.empty()) return;
+    if (cp932.front() != '\r' && cp932.front() != '\n' && !m_sheet.EndsAtLineStart()) {
+        m_sheet.AppendText("\r\n");
+    }
     m_sheet.AppendText(cp932);
     m_doc.SetModifiedFlag(true);
 }
@@ -168,12 +172,12 @@ void AnalysisContext::AppendReportBytes(std::string_view bytes) {
     }
     AppendText(kReportSeparator);
     AppendText(report);
-    m_doc.SetModifiedFlag(false);
+    RestoreModifiedFlag();
 }
 
 void AnalysisContext::AppendNoDataMessage() {
     AppendUtf8(kNoDataMessage);
-    m_doc.SetModifiedFlag(false);
+    RestoreModifiedFlag();
 }
 
 void AnalysisContext::AppendPrompt(std::string_view utf8Text) {

@@ -160,13 +160,23 @@ TEST(FileCommands, ExitAsksAboutChangesAndCancelKeepsTheWindow) {
     EXPECT_EQ(f.dialogs.saveQuestions.size(), 2u);
 }
 
-TEST(FileCommands, ExitAfterAReportAsksNothing) {
+TEST(FileCommands, ExitAfterAReportAsksOnlyAboutTyping) {
     FrameFixture f;
-    f.Type(QStringLiteral("1,2\n2,4\n3,6"));
+    const std::string path = f.dir.File("data.txt");
+    test::WriteFile(path, "1,2\r\n2,4\r\n3,6\r\n");
+    ASSERT_TRUE(f.frame->OpenDocumentFile(Q(path)));
     f.Trigger(cmd::kCorrelation);
     f.Trigger(cmd::kAppExit);
     EXPECT_FALSE(f.frame->isVisible());
     EXPECT_TRUE(f.dialogs.saveQuestions.empty());
+
+    FrameFixture typed;
+    typed.Type(QStringLiteral("1,2\n2,4\n3,6"));
+    typed.Trigger(cmd::kCorrelation);
+    typed.dialogs.saveAnswers.push_back(SaveAnswer::kCancel);
+    typed.Trigger(cmd::kAppExit);
+    EXPECT_TRUE(typed.frame->isVisible());
+    EXPECT_EQ(typed.dialogs.saveQuestions.size(), 1u);
 }
 
 TEST(FileCommands, ACharacterShiftJisCannotHoldIsSavedAsUtf8WhenTheUserAgrees) {
