@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "worksheet/cp932.h"
+#include "worksheet/system_error.h"
 
 namespace lumo {
 
@@ -79,7 +80,7 @@ void AnalysisContext::AppendUtf8(std::string_view utf8) {
 bool AnalysisContext::OpenReport(ReportFile& file, std::string_view name, const char* mode) {
     const std::string path = ReportPath(name);
     if (file.Open(path, mode)) return true;
-    const std::string reason = ToUtf8(std::strerror(errno));
+    const std::string reason = SystemErrorUtf8(errno);
     AppendPrompt("レポートファイル「" + std::string(name) + "」をフォルダ「" + FolderOf(path) +
                  "」に作成できませんでした（" + reason +
                  "）。書き込みのできるフォルダで実行して下さい。\r\n");
