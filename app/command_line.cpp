@@ -12,6 +12,7 @@
 #include "app/analysis_table.h"
 #include "app/gui_module.h"
 #include "worksheet/lumo_doc.h"
+#include "worksheet/safe_write.h"
 #include "worksheet/system_error.h"
 #include "worksheet/text_worksheet.h"
 
@@ -222,6 +223,16 @@ int RunCommandLine(int argc, char** argv) {
         if (savePlot == nullptr) return Fail(error);
     }
     const std::string path = args.files.front();
+    // A picture that cannot be written must stop the run before the report file or FILE is.
+    if (args.plot != nullptr) {
+        const SafeWriteResult writable = CheckWritable(args.plot, LinkPolicy::kKeepFile);
+        if (!writable.ok()) {
+            std::string reason = "ﾌｧｲﾙではありません";
+            if (writable.refusal == WriteRefusal::kReadOnly) reason = "書き込み禁止です";
+            if (writable.refusal == WriteRefusal::kFailed) reason = SystemErrorUtf8(writable.err);
+            return Fail(std::string(args.plot) + " に図を書き込めません。(" + reason + ")");
+        }
+    }
 
     TextWorksheet sheet;
     CLumoDoc doc;

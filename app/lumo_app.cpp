@@ -77,6 +77,7 @@ bool CLumoApp::InitInstance(const QStringList& arguments, IFrameDialogs* dialogs
     // program with its message rather than leaving an empty window behind.
     if (!files.isEmpty() && !m_pMainFrame->OpenDocumentFile(files.front())) return false;
     m_pMainFrame->show();
+    m_pMainFrame->OfferRecovery(files.isEmpty() ? QString() : files.front());
     return true;
 }
 

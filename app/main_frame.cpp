@@ -20,6 +20,7 @@
 #include "app/frame_dialogs.h"
 #include "app/lumo_view.h"
 #include "app/my_view.h"
+#include "app/recovery.h"
 
 namespace lumo {
 namespace {
@@ -74,6 +75,7 @@ CMainFrame::CMainFrame(IFrameDialogs* dialogs, QWidget* parent) : QMainWindow(pa
     readSettings();
 
     m_doc.SetModifiedListener([this] { setWindowModified(m_doc.IsModified()); });
+    m_pRecovery = std::make_unique<CRecovery>(m_doc);
     connect(qApp, &QApplication::focusChanged, this, &CMainFrame::OnFocusChanged);
     UpdateTitle();
     m_pView->setFocus();
@@ -81,6 +83,7 @@ CMainFrame::CMainFrame(IFrameDialogs* dialogs, QWidget* parent) : QMainWindow(pa
 
 CMainFrame::~CMainFrame() {
     m_doc.SetModifiedListener({});
+    m_pRecovery.reset();
     // The panes refer to the document, which goes before the window's children would.
     delete m_wndSplitter;
 }
@@ -297,6 +300,7 @@ bool CMainFrame::maybeSave() {
 void CMainFrame::OnFileNew() {
     if (!maybeSave()) return;
     m_doc.OnNewDocument();
+    m_pRecovery->Discard();
     UpdateTitle();
     // The plot record stays; the pane draws it again, as after any new document.
     m_doc.UpdateAllViews(nullptr);
@@ -320,10 +324,30 @@ bool CMainFrame::OpenDocumentFile(const QString& path) {
         m_pDialogs->MessageBox(loaded.message);
         return false;
     }
+    m_pRecovery->Discard();
     AddRecentFile(absolute);
     UpdateTitle();
     m_doc.UpdateAllViews(nullptr);
     return true;
+}
+
+void CMainFrame::OfferRecovery(const QString& openedFile) {
+    const std::string opened =
+        openedFile.isEmpty() ? std::string() : NativePath(QFileInfo(openedFile).absoluteFilePath());
+    m_pRecovery->OfferLeftCopies(opened, *m_pDialogs, [this](const RecoveryCopy& copy) {
+        // The file it belongs to is opened first, so saving goes back to it in its own format;
+        // a file that is gone or cannot be read leaves a new worksheet in that format.
+        const bool open =
+            !copy.pathName.empty() &&
+            (copy.pathName == m_doc.PathName() || OpenDocumentFile(FromNativePath(copy.pathName)));
+        if (!open) {
+            m_doc.OnNewDocument();
+            m_doc.SetFormat(copy.format);
+        }
+        m_pView->SetText(copy.text);
+        m_doc.SetModifiedFlag(true);
+        UpdateTitle();
+    });
 }
 
 bool CMainFrame::OnFileSave() {
@@ -358,12 +382,20 @@ bool CMainFrame::SaveDocument(const QString& path) {
             format.encoding = TextEncoding::kUtf8;
             continue;
         }
+        if (saved.error == FileError::kReadOnly) {
+            // The protected file stays as it is; the text can still go to another name.
+            if (m_pDialogs->AskYesNo(message + QStringLiteral("\n名前を付けて保存しますか？"))) {
+                return OnFileSaveAs();
+            }
+            return false;
+        }
         if (saved.error != FileError::kInvalidBytes &&
             saved.error != FileError::kNotRepresentable) {
             m_pDialogs->MessageBox(saved.message);
         }
         return false;
     }
+    m_pRecovery->Discard();
     AddRecentFile(absolute);
     UpdateTitle();
     return true;
@@ -489,6 +521,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     }
     writeSettings();
     if (m_pHelpWindow) m_pHelpWindow->close();
+    m_pRecovery->Finish();
     event->accept();
 }
 

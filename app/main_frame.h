@@ -19,6 +19,7 @@ namespace lumo {
 
 class CLumoView;
 class CMyView;
+class CRecovery;
 class IFrameDialogs;
 
 class CMainFrame : public QMainWindow {
@@ -43,6 +44,11 @@ class CMainFrame : public QMainWindow {
     // Opens a file as File, Open does after its dialog; false, after telling the user, when
     // the file cannot be opened (the worksheet then keeps its text).
     bool OpenDocumentFile(const QString& path);
+
+    // At start: offers what a run that did not end left in its recovery copy (only a copy of
+    // `openedFile`, when the program was started with one).
+    void OfferRecovery(const QString& openedFile);
+    CRecovery& Recovery() const { return *m_pRecovery; }
 
     // Where Help looks for its page.
     void SetHelpSearchPaths(const QStringList& paths) { m_helpPaths = paths; }
@@ -103,6 +109,7 @@ class CMainFrame : public QMainWindow {
     std::unique_ptr<QPrinter> m_pPrinter;
     QStringList m_helpPaths;
     QPointer<CHelpWindow> m_pHelpWindow;
+    std::unique_ptr<CRecovery> m_pRecovery;
 };
 
 // The title field of the window caption: the program's name after 31 blanks, as it has always

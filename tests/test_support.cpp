@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <clocale>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -23,17 +24,42 @@ TempDir::TempDir() {
     m_path = pattern;
 }
 
-TempDir::~TempDir() {
-    std::error_code ec;
-    // Tests may have taken write permission away; give it back so everything can go.
-    for (auto it = std::filesystem::recursive_directory_iterator(m_path, ec);
-         it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
-        std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ec);
+namespace {
+
+// Sets or clears the immutable attribute, which binds root too. False where the file system
+// has no such attribute or this process may not change it.
+bool SetImmutable(const std::string& path, bool immutable) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return false;
+    int flags = 0;
+    bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (ok && ((flags & FS_IMMUTABLE_FL) != 0) != immutable) {
+        flags = immutable ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+        ok = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
     }
-    std::filesystem::permissions(m_path, std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::add, ec);
-    std::filesystem::remove_all(m_path, ec);
+    ::close(fd);
+    return ok;
+}
+
+}  // namespace
+
+TempDir::~TempDir() {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    // Tests may have made entries immutable or taken write permission away, and may have
+    // stopped half-way through: give everything back so that it can all go. The attribute
+    // comes first, since an immutable entry refuses chmod too.
+    SetImmutable(m_path, false);
+    fs::permissions(m_path, fs::perms::owner_all, fs::perm_options::add, ec);
+    for (auto it = fs::recursive_directory_iterator(m_path, ec);
+         it != fs::recursive_directory_iterator(); it.increment(ec)) {
+        const fs::file_status status = it->symlink_status(ec);
+        if (fs::is_regular_file(status) || fs::is_directory(status)) {
+            SetImmutable(it->path().string(), false);
+            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+        }
+    }
+    fs::remove_all(m_path, ec);
 }
 
 std::string ReadFile(const std::string& path) {
@@ -53,18 +79,18 @@ bool FileExists(const std::string& path) {
 }
 
 bool LockFolder(const std::string& path, bool locked) {
+    // Unlocking clears the attribute before chmod, which an immutable folder refuses.
+    if (!locked && ::geteuid() == 0 && !SetImmutable(path, false)) return false;
     if (::chmod(path.c_str(), locked ? 0555 : 0755) != 0) return false;
-    if (::geteuid() != 0) return true;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0) return false;
-    int flags = 0;
-    bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    if (ok) {
-        flags = locked ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
-        ok = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    }
-    ::close(fd);
-    return ok;
+    if (locked && ::geteuid() == 0) return SetImmutable(path, true);
+    return true;
+}
+
+bool LockFile(const std::string& path, bool locked) {
+    if (!locked && ::geteuid() == 0 && !SetImmutable(path, false)) return false;
+    if (::chmod(path.c_str(), locked ? 0444 : 0644) != 0) return false;
+    if (locked && ::geteuid() == 0) return SetImmutable(path, true);
+    return true;
 }
 
 ScopedLocale::ScopedLocale(const std::string& name) {
@@ -156,8 +182,17 @@ ProcessResult RunLumo(const std::vector<std::string>& args, const std::string& c
         ::_exit(127);
     }
     if (pipeEnds[1] >= 0) ::close(pipeEnds[1]);
+    // A run that hangs is ended after a generous while and counts as killed, so that a test
+    // of a hang fails instead of never finishing.
     int status = 0;
-    ::waitpid(pid, &status, 0);
+    for (int waited = 0; ::waitpid(pid, &status, WNOHANG) == 0; ++waited) {
+        if (waited == 120 * 100) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, &status, 0);
+            break;
+        }
+        ::usleep(10000);
+    }
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     result.out = ReadFile(outPath);
     result.err = ReadFile(errPath);

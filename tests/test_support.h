@@ -12,7 +12,8 @@
 
 namespace lumo::test {
 
-// A fresh folder under the system's temporary folder, removed with everything in it.
+// A fresh folder under the system's temporary folder, removed with everything in it, whatever
+// a test left in it (locked folders and files included).
 class TempDir {
   public:
     TempDir();
@@ -33,6 +34,8 @@ bool FileExists(const std::string& path);
 // Makes a folder refuse new files, also for root (through the immutable attribute), or gives
 // it back. Returns false when this machine does not allow it.
 bool LockFolder(const std::string& path, bool locked);
+// The same for a file: write-protected (mode 0444, and immutable for root), or given back.
+bool LockFile(const std::string& path, bool locked);
 
 // Switches the C library to a locale such as "ja_JP.UTF-8" or "ja_JP.eucJP" while it lives,
 // generating the locale with localedef into a folder of the test's own when the system has not

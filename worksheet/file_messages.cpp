@@ -1,5 +1,7 @@
 #include "worksheet/file_messages.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <filesystem>
 
@@ -44,9 +46,9 @@ std::string CannotReadMessage(const std::string& path, int err) {
     return path + " を読み込めません。(" + SystemErrorUtf8(err) + ")";
 }
 
-std::string CannotSaveMessage(const std::string& path, int err, bool inFolder) {
+std::string CannotSaveMessage(const std::string& path, int err) {
     std::string message = path + " に保存できませんでした。(" + SystemErrorUtf8(err) + ")";
-    if (inFolder && RefusesWrites(err)) {
+    if (RefusesWrites(err) && ::access(FolderOf(path).c_str(), W_OK) != 0) {
         message += "\nフォルダ「" + FolderOf(path) +
                    "」にファイルを作れません。保存はこのフォルダに新しいファイルを作って"
                    "置き換えるため、フォルダへの書き込みの許可が要ります。別のフォルダに"

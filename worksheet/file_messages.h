@@ -15,9 +15,9 @@ std::string TooLargeMessage(const std::string& path, std::uint64_t size, std::ui
 std::string CannotOpenMessage(const std::string& path, int err);
 std::string CannotReadMessage(const std::string& path, int err);
 
-// The save failed with `err`. `inFolder` says that the failed step was creating or renaming a
-// file in the folder of `path` rather than writing the file's bytes: when the folder refuses
-// that, the folder is what the user must change, however writable the file itself is.
-std::string CannotSaveMessage(const std::string& path, int err, bool inFolder);
+// The save failed with `err`. A save makes a new file in the folder of `path` and puts it in
+// place, so when the folder refuses writes the folder is what the user must change, however
+// writable the file itself is; the message then says so.
+std::string CannotSaveMessage(const std::string& path, int err);
 
 }  // namespace lumo

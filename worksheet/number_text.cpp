@@ -62,12 +62,17 @@ double AtoF(std::string_view text) {
         const long magnitude = intDigits > 0 ? intDigits : -leadingFractionZeros;
         long exponent = 0;
         if (k < end) {
-            const size_t digitsAt = k + (text[k + 1] == '+' ? 2 : 1);
+            const bool negativeExponent = text[k + 1] == '-';
+            const size_t digitsAt = k + (text[k + 1] == '+' || negativeExponent ? 2 : 1);
+            // Saturated: any exponent past this is beyond every double either way, and the
+            // sum with the digit position below must not overflow.
+            constexpr long kBeyondAnyDouble = 1000000;
             if (std::from_chars(text.data() + digitsAt, text.data() + end, exponent).ec !=
-                std::errc()) {
-                exponent = 1000000;  // beyond any double either way
+                    std::errc() ||
+                exponent > kBeyondAnyDouble) {
+                exponent = kBeyondAnyDouble;
             }
-            if (text[k + 1] == '-' && exponent > 0) exponent = -exponent;
+            if (negativeExponent) exponent = -exponent;
         }
         const bool overflow = seenDigit && (magnitude + exponent > 0);
         value = overflow ? HUGE_VAL : 0.0;

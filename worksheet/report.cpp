@@ -30,37 +30,51 @@ std::string FolderOf(const std::string& path) {
 
 }  // namespace
 
-ReportFile::~ReportFile() {
-    if (m_file != nullptr) std::fclose(m_file);
-}
-
 bool ReportFile::Open(const std::string& path, const char* mode) {
-    if (m_file != nullptr) Close();
-    m_failed = false;
-    // Binary mode: the CR LF line ends are written here, the same on every platform.
-    const std::string binaryMode = std::string(mode) + "b";
-    m_file = std::fopen(path.c_str(), binaryMode.c_str());
-    return m_file != nullptr;
+    if (mode[0] == 'a') {
+        // Appending continues this run's own text; only a report this object has not written
+        // is taken from the disk.
+        if (path != m_path) {
+            m_bytes.clear();
+            if (!ReadRegularFile(path, false, kMaxFileBytes, m_bytes)) m_bytes.clear();
+        }
+    } else {
+        m_bytes.clear();
+    }
+    m_path = path;
+    // Written at once, as opening in "w" always did: a run that stops early leaves its empty
+    // report behind, and a name that cannot be written is known before the worksheet is read.
+    m_open = Store();
+    return m_open;
 }
 
 void ReportFile::Write(std::string_view utf8) {
-    if (m_file == nullptr) return;
+    if (!m_open) return;
     std::string text;
     text.reserve(utf8.size() + 8);
     for (const char c : utf8) {
         if (c == '\n') text += '\r';
         text += c;
     }
-    const std::string bytes = ToCp932(text);
-    if (std::fwrite(bytes.data(), 1, bytes.size(), m_file) != bytes.size()) m_failed = true;
+    m_bytes += ToCp932(text);
 }
 
 bool ReportFile::Close() {
-    if (m_file == nullptr) return !m_failed;
-    if (std::fflush(m_file) != 0) m_failed = true;
-    if (std::fclose(m_file) != 0) m_failed = true;
-    m_file = nullptr;
-    return !m_failed;
+    if (!m_open) return m_refusal == WriteRefusal::kNone;
+    m_open = false;
+    return Store();
+}
+
+bool ReportFile::Store() {
+    const SafeWriteResult result = SafeWriteFile(m_path, m_bytes, LinkPolicy::kReplace);
+    m_refusal = result.refusal;
+    m_error = result.err;
+    return result.ok();
+}
+
+ReportFile::~ReportFile() {
+    // A run that returns without closing leaves what it wrote, as a closed stream would.
+    if (m_open) Store();
 }
 
 std::string AnalysisContext::ReportPath(std::string_view name) const {
@@ -77,54 +91,85 @@ void AnalysisContext::AppendUtf8(std::string_view utf8) {
     AppendText(ToCp932(utf8));
 }
 
+std::string AnalysisContext::RefusalText(const ReportFile& file, std::string_view name,
+                                         bool opening) const {
+    const std::string path = ReportPath(name);
+    const std::string where =
+        "レポートファイル「" + std::string(name) + "」（フォルダ「" + FolderOf(path) + "」）";
+    switch (file.Refusal()) {
+        case WriteRefusal::kNotRegular:
+            return where +
+                   "は通常のファイルではない（リンク、FIFO、装置などの）ため、書き込みませんでした"
+                   "。"
+                   "その名前のものを別の場所に移してから実行して下さい。\r\n";
+        case WriteRefusal::kReadOnly:
+            return where +
+                   "は書き込み禁止のため、書き込みませんでした。書き込みを許可するか、"
+                   "別のフォルダで実行して下さい。\r\n";
+        case WriteRefusal::kNone:
+        case WriteRefusal::kFailed:
+            break;
+    }
+    if (opening) {
+        return "レポートファイル「" + std::string(name) + "」をフォルダ「" + FolderOf(path) +
+               "」に作成できませんでした（" + SystemErrorUtf8(file.Error()) +
+               "）。書き込みのできるフォルダで実行して下さい。\r\n";
+    }
+    return "レポートファイル「" + std::string(name) + "」をフォルダ「" + FolderOf(path) +
+           "」に書き込めませんでした。ディスクの空きを確かめて下さい。\r\n";
+}
+
 bool AnalysisContext::OpenReport(ReportFile& file, std::string_view name, const char* mode) {
     const std::string path = ReportPath(name);
+    // Writing the report over the worksheet's own file would leave only the report on disk.
+    if (!m_doc.PathName().empty() && IsSameFile(path, m_doc.PathName())) {
+        AppendPrompt("レポートファイル「" + std::string(name) +
+                     "」は、開いているワークシートのファイルそのものです。レポートを書くとデータが"
+                     "消えるため、解析を中止しました。ワークシートを別の名前で保存してから実行して"
+                     "下さい。\r\n");
+        return false;
+    }
     if (file.Open(path, mode)) return true;
-    const std::string reason = SystemErrorUtf8(errno);
-    AppendPrompt("レポートファイル「" + std::string(name) + "」をフォルダ「" + FolderOf(path) +
-                 "」に作成できませんでした（" + reason +
-                 "）。書き込みのできるフォルダで実行して下さい。\r\n");
+    AppendPrompt(RefusalText(file, name, true));
     return false;
 }
 
 bool AnalysisContext::FinishReport(ReportFile& file, std::string_view name) {
     if (!file.Close()) {
-        const std::string path = ReportPath(name);
-        AppendPrompt("レポートファイル「" + std::string(name) + "」をフォルダ「" + FolderOf(path) +
-                     "」に書き込めませんでした。ディスクの空きを確かめて下さい。\r\n");
+        AppendPrompt(RefusalText(file, name, false));
         return false;
     }
-    return AppendReportFile(name);
+    AppendReportBytes(file.Bytes());
+    return true;
 }
 
 bool AnalysisContext::AppendReportFile(std::string_view name) {
-    std::FILE* file = std::fopen(ReportPath(name).c_str(), "rb");
-    if (file == nullptr) {
+    std::string bytes;
+    if (!ReadRegularFile(ReportPath(name), false, kMaxFileBytes, bytes)) {
         AppendText("\r\n Can't find the File! \r\n");
         return false;
     }
-    // Read back as a text-mode stream would: CR LF becomes LF, which is stored as CR LF again,
-    // and NUL characters are dropped. A lone CR stays as it is.
+    AppendReportBytes(bytes);
+    return true;
+}
+
+void AnalysisContext::AppendReportBytes(std::string_view bytes) {
+    // As a text-mode stream reads: CR LF becomes LF, which is stored as CR LF again, and NUL
+    // characters are dropped. A lone CR stays as it is.
     std::string report;
-    int c = std::fgetc(file);
-    while (c != EOF) {
-        int next = std::fgetc(file);
-        if (c == '\r' && next == '\n') {
-            c = next;
-            next = std::fgetc(file);
-        }
+    report.reserve(bytes.size() + bytes.size() / 16);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        char c = bytes[i];
+        if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') c = bytes[++i];
         if (c == '\n') {
             report += "\r\n";
         } else if (c != '\0') {
-            report += static_cast<char>(c);
+            report += c;
         }
-        c = next;
     }
-    std::fclose(file);
     AppendText(kReportSeparator);
     AppendText(report);
     m_doc.SetModifiedFlag(false);
-    return true;
 }
 
 void AnalysisContext::AppendNoDataMessage() {

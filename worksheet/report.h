@@ -2,7 +2,6 @@
 // and messages to the worksheet, and the way it reaches the document and the user.
 #pragma once
 
-#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -10,12 +9,16 @@
 
 #include "worksheet/lumo_doc.h"
 #include "worksheet/number_text.h"
+#include "worksheet/safe_write.h"
 #include "worksheet/worksheet.h"
 
 namespace lumo {
 
 // A report file in text mode as the reports have always been stored: the program's UTF-8
-// texts are written in CP932 and every "\n" becomes CR LF.
+// texts are written in CP932 and every "\n" becomes CR LF. The text is kept as it is written
+// and reaches the disk whole, through a temporary file and a rename, at Open and at Close: the
+// file on disk is always one run's report, and the worksheet gets exactly the text this run
+// wrote, whatever another run in the same folder does at the same time.
 class ReportFile {
   public:
     ReportFile() = default;
@@ -23,9 +26,11 @@ class ReportFile {
     ReportFile(const ReportFile&) = delete;
     ReportFile& operator=(const ReportFile&) = delete;
 
-    // `mode` is "w" (create or empty) or "a" (append).
+    // `mode` is "w" (create or empty) or "a" (append: to what this object wrote to the same
+    // file before, or else to the file as it is on disk). A name that is not a regular file
+    // (a link, a FIFO, a device) is refused, as is a write-protected file.
     bool Open(const std::string& path, const char* mode);
-    bool IsOpen() const { return m_file != nullptr; }
+    bool IsOpen() const { return m_open; }
 
     template <typename... Args>
     void Printf(std::string_view format, const Args&... args) {
@@ -33,12 +38,23 @@ class ReportFile {
     }
     void Write(std::string_view utf8);
 
-    // Closes the file; false when any write or the close failed.
+    // Writes the text to disk; false when that failed.
     bool Close();
 
+    // The report as written so far: CP932 bytes with CR LF.
+    const std::string& Bytes() const { return m_bytes; }
+    // Why the last Open or Close failed.
+    WriteRefusal Refusal() const { return m_refusal; }
+    int Error() const { return m_error; }
+
   private:
-    std::FILE* m_file = nullptr;
-    bool m_failed = false;
+    bool Store();
+
+    std::string m_path;
+    std::string m_bytes;
+    bool m_open = false;
+    WriteRefusal m_refusal = WriteRefusal::kNone;
+    int m_error = 0;
 };
 
 // The context an analysis runs in: the worksheet it reads and extends, the plot document it
@@ -75,16 +91,21 @@ class AnalysisContext {
     void AppendUtf8(std::string_view utf8);
 
     // Opens the named report file; when it cannot be created, tells the user in the
-    // worksheet, naming the file and the folder, and returns false.
+    // worksheet, naming the file and the folder, and returns false. A report name that is
+    // the worksheet's own file is refused before anything is written to it.
     bool OpenReport(ReportFile& file, std::string_view name, const char* mode);
 
-    // Closes the report and appends it behind the dashed separator. Returns false, with a
-    // message in the worksheet, when the report could not be written or read back.
+    // Closes the report and appends the text it holds behind the dashed separator. Returns
+    // false, with a message in the worksheet, when the report could not be written.
     bool FinishReport(ReportFile& file, std::string_view name);
 
     // Reads a report file back and appends it behind the 42-hyphen separator; clears the
-    // modified flag. Returns false when the file could not be read.
+    // modified flag. Returns false when the file could not be read; only a regular file of
+    // at most kMaxFileBytes is read.
     bool AppendReportFile(std::string_view name);
+    // Appends report bytes, read-back style (CR LF or LF ends a line, NUL is dropped), behind
+    // the separator; clears the modified flag.
+    void AppendReportBytes(std::string_view bytes);
 
     // The no-data message; the modified flag is cleared after it.
     void AppendNoDataMessage();
@@ -94,6 +115,8 @@ class AnalysisContext {
     void AppendOverCapacityPrompt();
 
   private:
+    std::string RefusalText(const ReportFile& file, std::string_view name, bool opening) const;
+
     IWorksheet& m_sheet;
     CLumoDoc& m_doc;
     IMessageBox& m_messages;

@@ -16,12 +16,18 @@
 
 #include "worksheet/cp932.h"
 #include "worksheet/file_messages.h"
+#include "worksheet/safe_write.h"
+#include "worksheet/system_error.h"
 
 namespace lumo {
 namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 constexpr std::string_view kReplacementChar = "\xEF\xBF\xBD";
+
+std::string SystemReason(int err) {
+    return SystemErrorUtf8(err);
+}
 
 constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
 constexpr std::string_view kUtf16BeBom = "\xFE\xFF";
@@ -383,7 +389,14 @@ bool EncodeWorksheetOver(std::string_view loadedBytes, std::string_view loadedTe
 
 LoadResult LoadWorksheetFile(const std::string& path) {
     LoadResult result;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Not blocking on a FIFO and not opening a device: only a regular file is a worksheet.
+    WriteRefusal refusal = WriteRefusal::kNone;
+    const int fd = OpenRegularFile(path, true, refusal);
+    if (fd < 0 && refusal == WriteRefusal::kNotRegular) {
+        result.error = FileError::kCannotRead;
+        result.message = path + " はﾌｧｲﾙではないため開けません。";
+        return result;
+    }
     if (fd < 0) {
         const int err = errno;
         if (err == ENOENT) {
@@ -398,10 +411,11 @@ LoadResult LoadWorksheetFile(const std::string& path) {
         return result;
     }
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::fstat(fd, &st) != 0) {
+        const int err = errno;
         ::close(fd);
         result.error = FileError::kCannotRead;
-        result.message = path + " はﾌｧｲﾙではないため開けません。";
+        result.message = path + " を開けません。(" + SystemReason(err) + ")";
         return result;
     }
     if (static_cast<unsigned long long>(st.st_size) > kMaxFileBytes) {
@@ -442,56 +456,35 @@ LoadResult LoadWorksheetFile(const std::string& path) {
 
 SaveResult WriteFileAtomically(const std::string& path, std::string_view bytes) {
     SaveResult result;
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    // Save through a link into the file it points to, and keep that file's permissions.
-    fs::path target = fs::exists(path, ec) ? fs::canonical(path, ec) : fs::path(path);
-    if (ec) target = path;
-    mode_t mode = 0;
-    struct stat st {};
-    const bool existed = ::stat(target.c_str(), &st) == 0;
-    if (existed) {
-        mode = st.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
-    }
-    fs::path dir = target.parent_path();
-    if (dir.empty()) dir = ".";
-    std::string tempName = ".";
-    tempName += target.filename().string();
-    tempName += ".XXXXXX";
-    std::string temp = (dir / tempName).string();
-
-    auto fail = [&](int err, int fd, bool inFolder = false) {
-        if (fd >= 0) ::close(fd);
-        ::unlink(temp.c_str());
-        result.error = FileError::kCannotWrite;
-        result.message = CannotSaveMessage(path, err, inFolder);
-        return result;
-    };
-
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) {
-        const int err = errno;
-        result.error = FileError::kCannotWrite;
-        result.message = CannotSaveMessage(path, err, true);
+    // Open refuses files over the limit, so writing one would lock the user out of it.
+    if (bytes.size() > kMaxFileBytes) {
+        result.error = FileError::kTooLarge;
+        result.message = path + " は保存すると" + std::to_string(bytes.size()) +
+                         "バイトになり、開ける大きさ（" + std::to_string(kMaxFileBytes) +
+                         "バイトまで）を超えるため、保存しませんでした。\n"
+                         "古いレポートを消すなどして小さくしてから保存して下さい。";
         return result;
     }
-    size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return fail(errno, fd);
-        }
-        written += static_cast<size_t>(n);
+    const SafeWriteResult written = SafeWriteFile(path, bytes, LinkPolicy::kKeepFile);
+    switch (written.refusal) {
+        case WriteRefusal::kNone:
+            break;
+        case WriteRefusal::kReadOnly:
+            result.error = FileError::kReadOnly;
+            result.message = path + " は書き込み禁止のため、上書き保存できません。";
+            break;
+        case WriteRefusal::kNotRegular:
+            result.error = FileError::kCannotWrite;
+            result.message = path + " はﾌｧｲﾙではないため保存できません。";
+            break;
+        case WriteRefusal::kFailed:
+            result.error = FileError::kCannotWrite;
+            result.message = CannotSaveMessage(path, written.err);
+            if (!written.keptCopy.empty()) {
+                result.message += "\n元の内容は " + written.keptCopy + " に残してあります。";
+            }
+            break;
     }
-    if (::fchmod(fd, mode) != 0) return fail(errno, fd);
-    if (::fsync(fd) != 0) return fail(errno, fd);
-    if (::close(fd) != 0) return fail(errno, -1);
-    if (::rename(temp.c_str(), target.c_str()) != 0) return fail(errno, -1, true);
     return result;
 }
 

@@ -53,6 +53,7 @@ enum class FileError {
     kCannotRead,
     kTooLarge,
     kCannotWrite,
+    kReadOnly,          // the file is write-protected; Save As can still write the text elsewhere
     kNotRepresentable,  // CP932 cannot hold some character; saving as UTF-8 would
     kInvalidBytes,      // the file had invalid bytes and overwriting it was not confirmed
 };
@@ -73,8 +74,9 @@ struct SaveResult {
 
 LoadResult LoadWorksheetFile(const std::string& path);
 
-// Writes `bytes` to `path` through a temporary file in the same folder and a rename, so a save
-// that fails leaves the old file as it was.
+// Writes `bytes` to `path` so that a save that fails leaves the old file as it was (see
+// SafeWriteFile). A write-protected file, and bytes that Open would refuse as too large, are
+// refused.
 SaveResult WriteFileAtomically(const std::string& path, std::string_view bytes);
 
 // The user-facing texts for the two save refusals that a caller may want to ask about.

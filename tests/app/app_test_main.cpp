@@ -15,6 +15,9 @@ int main(int argc, char** argv) {
     // never shows in another and the user's own settings are never touched.
     const lumo::test::TempDir config;
     qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config.path()));
+    // And a data folder of their own, where the recovery copies go.
+    const lumo::test::TempDir data;
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(data.path()));
     const lumo::test::TempDir runtime;
     if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
         qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime.path()));

@@ -224,6 +224,41 @@ TEST(FileCommands, ReasonsOfSystemErrorsReadInAJapaneseUtf8Locale) {
         << f.dialogs.messages[0];
 }
 
+TEST(FileCommands, AnAnalysisWhoseReportIsTheOpenFileLeavesTheFileAlone) {
+    FrameFixture f;
+    // The window's current folder is the temporary folder, so the report lands beside it.
+    const std::string path = f.dir.File("SokanRes.txt");
+    const std::string bytes = "1,2\r\n2,4\r\n3,7\r\n";
+    WriteFile(path, bytes);
+    f.dialogs.openFileNames.push_back(Q(path));
+    f.Trigger(cmd::kFileOpen);
+    f.Trigger(cmd::kCorrelation);
+    EXPECT_EQ(ReadFile(path), bytes);
+    EXPECT_NE(f.View().GetText().find("開いているワークシートのファイルそのもの"),
+              std::string::npos);
+    EXPECT_EQ(f.View().GetText().rfind("1,2\n2,4\n3,7\n", 0), 0u);
+}
+
+TEST(FileCommands, AWriteProtectedFileIsNotReplacedAndSaveAsIsOffered) {
+    FrameFixture f;
+    const std::string path = f.dir.File("data.txt");
+    WriteFile(path, "1,2\r\n");
+    ASSERT_TRUE(f.frame->OpenDocumentFile(Q(path)));
+    f.View().moveCursor(QTextCursor::End);
+    f.Type(QStringLiteral("3,4"));
+    if (!test::LockFile(path, true)) GTEST_SKIP() << "cannot write-protect a file here";
+    f.dialogs.yesNoAnswers.push_back(true);
+    const std::string copy = f.dir.File("copy.txt");
+    f.dialogs.saveFileNames.push_back(Q(copy));
+    f.Trigger(cmd::kFileSave);
+    test::LockFile(path, false);
+    EXPECT_EQ(ReadFile(path), "1,2\r\n");
+    ASSERT_EQ(f.dialogs.yesNoQuestions.size(), 1u);
+    EXPECT_TRUE(f.dialogs.yesNoQuestions[0].contains(QStringLiteral("書き込み禁止")));
+    EXPECT_EQ(ReadFile(copy), "1,2\r\n3,4");
+    EXPECT_FALSE(f.Doc().IsModified());
+}
+
 TEST(FileCommands, AFileThatCannotBeOpenedLeavesTheWorksheetAsItWas) {
     FrameFixture f;
     f.Type(QStringLiteral("mine"));

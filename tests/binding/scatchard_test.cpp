@@ -285,16 +285,16 @@ TEST(ScatchardReportFile, ThatCannotBeCreatedIsToldAndNothingIsReported) {
     }
 }
 
-TEST(ScatchardReportFile, AWriteThatFailsBetweenTheStretchesStopsTheRun) {
+TEST(ScatchardReportFile, ALinkAtTheReportNameStopsTheRunBeforeTheFit) {
     AnalysisFixture f;
     std::error_code ec;
     std::filesystem::create_symlink("/dev/full", f.dir.File(kReportName), ec);
-    if (ec) GTEST_SKIP() << "no /dev/full to write to";
+    if (ec) GTEST_SKIP() << "cannot make a link here";
     f.sheet.SetText(kTenPoints);
     AnalysisContext ctx(f.sheet, f.doc, f.messages);
     ctx.SetReportDirectory(f.dir.path());
     EXPECT_FALSE(OnScatchardSimplex(ctx));
-    EXPECT_NE(f.sheet.Appended().find("書き込めませんでした"), std::string::npos);
+    EXPECT_NE(f.sheet.Appended().find("通常のファイルではない"), std::string::npos);
     EXPECT_EQ(f.sheet.Appended().find("iteration"), std::string::npos);
 }
 

@@ -36,6 +36,12 @@ TEST(AtoF, OverflowAndUnderflowAsTheCLibraryGivesThem) {
     EXPECT_EQ(AtoF("1e99999999999999999999"), HUGE_VAL);
     EXPECT_EQ(AtoF("1e-99999999999999999999"), 0.0);
     EXPECT_EQ(AtoF("0e999999"), 0.0);
+    // Exponents at the very end of the integer range still saturate.
+    EXPECT_EQ(AtoF("1e9223372036854775807"), HUGE_VAL);
+    EXPECT_EQ(AtoF("-1e9223372036854775807"), -HUGE_VAL);
+    EXPECT_EQ(AtoF("0.001e9223372036854775807"), HUGE_VAL);
+    EXPECT_EQ(AtoF("0.001e-9223372036854775807"), 0.0);
+    EXPECT_EQ(AtoF("123e-9223372036854775808"), 0.0);
 }
 
 TEST(AtoF, IgnoresTheLocale) {
