@@ -13,6 +13,7 @@ constexpr int kCorrelation = 32794;
 constexpr int kScatchardSimplex = 32795;
 constexpr int kScreenCopyHint = 32796;
 constexpr int kPairedTTest = 32797;
+constexpr int kShowDetails = 32798;
 
 constexpr int kFileNew = 57600;
 constexpr int kFileOpen = 57601;

@@ -90,6 +90,7 @@ void CLumoView::SetText(std::string_view utf8) {
 
 bool CLumoView::RunAnalysis(const AnalysisEntry& analysis) {
     AnalysisContext ctx(*this, m_doc, m_dialogs, static_cast<const IWorksheet*>(this));
+    ctx.SetDetails(m_bShowDetails);
     return analysis.run(ctx);
 }
 

@@ -35,6 +35,10 @@ class CLumoView : public QPlainTextEdit, public IWorksheet {
     // Runs an analysis as its menu command does: the report file goes to the current folder.
     bool RunAnalysis(const AnalysisEntry& analysis);
 
+    // Whether the analyses append their detail block after the classic report.
+    void SetShowDetails(bool on) { m_bShowDetails = on; }
+    bool ShowDetails() const { return m_bShowDetails; }
+
     // The font the user chose with the font command, if any.
     const std::optional<QFont>& ChosenFont() const { return m_font; }
 
@@ -58,6 +62,7 @@ class CLumoView : public QPlainTextEdit, public IWorksheet {
     // True while the program itself changes the text; only the user's edits mark the
     // document modified here.
     bool m_bProgramEdit = false;
+    bool m_bShowDetails = false;
 };
 
 extern const char kScreenCopyHint[];

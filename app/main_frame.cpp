@@ -182,6 +182,14 @@ void CMainFrame::createActions() {
     act = AddCommand(cmd::kMonospaceFont, QStringLiteral("等幅フォントへ"));
     connect(act, &QAction::triggered, m_pView, &CLumoView::OnMonospaceFont);
 
+    // Off unless the user turns it on: the classic reports stay as they always were.
+    act = AddCommand(cmd::kShowDetails, QStringLiteral("詳細な結果も表示"));
+    act->setCheckable(true);
+    connect(act, &QAction::toggled, this, [this](bool on) {
+        m_pView->SetShowDetails(on);
+        ProgramSettings().setValue(QStringLiteral("showDetails"), on);
+    });
+
     act = AddCommand(cmd::kHelpFinder, QStringLiteral("Help"));
     connect(act, &QAction::triggered, this, &CMainFrame::OnHelp);
 
@@ -230,6 +238,8 @@ void CMainFrame::createMenus() {
     AddAnalysis(statics, cmd::kPairedTTest, "paired-t", QStringLiteral("ｔ-検定（対応のある）"));
     AddAnalysis(statics, cmd::kRejectionTest, "rejection", QStringLiteral("棄却検定"));
     AddAnalysis(statics, cmd::kCorrelation, "correlation", QStringLiteral("相関係数"));
+    statics->addSeparator();
+    statics->addAction(CommandAction(cmd::kShowDetails));
 
     QMenu* plots = menuBar()->addMenu(QStringLiteral("Scatchard Plot"));
     AddAnalysis(plots, cmd::kScatchardPlots, "scatchard", QStringLiteral("Scatchard Plots"));
@@ -264,6 +274,8 @@ void CMainFrame::readSettings() {
         resize(size);
     }
     m_recentFiles = settings.value(QStringLiteral("recentFiles")).toStringList();
+    CommandAction(cmd::kShowDetails)
+        ->setChecked(settings.value(QStringLiteral("showDetails"), false).toBool());
     while (m_recentFiles.size() > cmd::kMaxRecentFiles) m_recentFiles.removeLast();
     UpdateRecentFileActions();
 }

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "binding/binding_results.h"
+
 #include "worksheet/line_reader.h"
 
 namespace lumo {
@@ -80,6 +82,7 @@ bool OnLineweaverBurkPlots(AnalysisContext& ctx) {
     report.Printf("r= %f\n\n", r);
     report.Printf("Km= %f\n", slope / intercept);
     report.Printf("Vmax= %f\n", 1.0 / intercept);
+    AddLineweaverBurkResults(ctx, report, rows.x, rows.y, n, slope, intercept, r);
     return ctx.FinishReport(report, kReportName);
 }
 

@@ -1,5 +1,6 @@
 #include "binding/scatchard.h"
 
+#include "binding/binding_results.h"
 #include "binding/conic.h"
 #include "binding/simplex_fit.h"
 #include "worksheet/line_reader.h"
@@ -114,7 +115,9 @@ bool OnScatchardPlots(AnalysisContext& ctx) {
     report.Printf("\n計算に使用しするためにチェックした４つの座標（グラフの○印）：\n");
     WriteMarkedPoints(report, data);
     const ConicPoint* p = data.marked;
-    PublishLines(ctx, report, SolveConicThroughPoints(p[0], p[1], p[2], p[3]));
+    const Conic conic = SolveConicThroughPoints(p[0], p[1], p[2], p[3]);
+    PublishLines(ctx, report, conic);
+    AddScatchardResults(ctx, report, data.rows.count, data.marked, conic);
     const bool reported = ctx.FinishReport(report, kReportName);
     ShowGraphHint(ctx);
     return reported;
@@ -142,6 +145,7 @@ bool OnScatchardSimplex(AnalysisContext& ctx) {
 
     if (!ctx.OpenReport(report, kReportName, "a")) return false;
     PublishLines(ctx, report, fit.conic);
+    AddScatchardResults(ctx, report, data.rows.count, data.marked, fit.conic, &fit, &start);
     const bool reported = ctx.FinishReport(report, kReportName);
     ShowGraphHint(ctx);
     return reported;

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "stats/exact_results.h"
 #include "worksheet/line_reader.h"
 
 namespace lumo {
@@ -56,6 +57,7 @@ bool OnCorrelation(AnalysisContext& ctx) {
     report.Printf("共分散：%f\n", spxy / (count - 1));
     report.Printf("相関係数(r)= %f\n", spxy / std::sqrt(ssy * ssx));
     report.Printf("Y= %f X＋%f\n", slope, intercept);
+    AddCorrelationResults(ctx, report, rows.x, rows.y, n);
     return ctx.FinishReport(report, kReportName);
 }
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "stats/exact_results.h"
 #include "stats/sample_stats.h"
 #include "stats/statistical_tables.h"
 #include "stats/t_test_report.h"
@@ -61,14 +62,17 @@ bool OnPairedTTest(AnalysisContext& ctx) {
     report.Write(kLongRule);
     report.Printf(" 計算値：Ts= %f;   \t\t自由度(N-1)= %d\n", absTs, df);
     report.Write(kLongRule);
+    bool significant;
     if (df <= kTTableMaxDf) {
         WriteTTableBlock(report, df);
-        WriteConclusion(report, IsSignificantByTable(df, absTs));
+        significant = IsSignificantByTable(df, absTs);
     } else {
         const double p = TwoSidedProbability(df, absTs);
         report.Printf("確率＝%f\n", p);
-        WriteConclusion(report, IsSignificantProbability(p));
+        significant = IsSignificantProbability(p);
     }
+    WriteConclusion(report, significant);
+    AddPairedResults(ctx, report, rows.x, rows.y, n, significant);
     return ctx.FinishReport(report, kReportName);
 }
 

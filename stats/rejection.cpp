@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "stats/exact_results.h"
 #include "stats/sample_stats.h"
 #include "stats/statistical_tables.h"
 #include "stats/t_test_report.h"
@@ -83,7 +84,10 @@ bool OnRejectionTest(AnalysisContext& ctx) {
     report.Printf("  N;\t\t%f;\t%f\n", critical[0], critical[1]);
     report.Write(kShortRule);
     // A T that is not a number never exceeds the table.
-    WriteConclusion(report, t > critical[1]);
+    const bool significant = t > critical[1];
+    WriteConclusion(report, significant);
+    AddRejectionResults(ctx, report, values.value, n,
+                        {x, t, critical[0], critical[1], significant});
     return ctx.FinishReport(report, kReportName);
 }
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "stats/exact_results.h"
 #include "stats/probability.h"
 #include "stats/sample_stats.h"
 #include "stats/statistical_tables.h"
@@ -40,17 +41,20 @@ int WelchDegreesOfFreedom(double nu, int N1, int N2) {
 }
 
 // The table block or the probability, then the conclusion. Student's test prints the
-// probability it decides on; Welch's test does not print it.
-void WriteDecision(ReportFile& report, int df, double absT, bool printProbability) {
+// probability it decides on; Welch's test does not print it. Returns the conclusion.
+bool WriteDecision(ReportFile& report, int df, double absT, bool printProbability) {
     if (df <= kTTableMaxDf) {
         report.Write(kLongRule);
         WriteTTableBlock(report, df);
-        WriteConclusion(report, IsSignificantByTable(df, absT));
-        return;
+        const bool significant = IsSignificantByTable(df, absT);
+        WriteConclusion(report, significant);
+        return significant;
     }
     const double p = TwoSidedProbability(df, absT);
     if (printProbability) report.Printf("確率＝%f\n", p);
-    WriteConclusion(report, IsSignificantProbability(p));
+    const bool significant = IsSignificantProbability(p);
+    WriteConclusion(report, significant);
+    return significant;
 }
 
 }  // namespace
@@ -115,6 +119,8 @@ bool OnUnpairedTTest(AnalysisContext& ctx) {
 
     const double n1 = N1;
     const double n2 = N2;
+    UnpairedClassic classic;
+    classic.welch = g_nWelch == 1;
     if (g_nWelch == 0) {
         const int df = N1 + N2 - 2;
         const double pooled = (n1 - 1.0) * g1.sd * g1.sd + (n2 - 1.0) * g2.sd * g2.sd;
@@ -122,7 +128,8 @@ bool OnUnpairedTTest(AnalysisContext& ctx) {
         report.Write("\n\n 母分散に有意差がないので、Student検定をします。\n");
         report.Write(kLongRule);
         report.Printf(" 計算値：Ts= %f;   \t\t自由度(N-2)= %d\n", std::fabs(ts), df);
-        WriteDecision(report, df, std::fabs(ts), true);
+        classic.df = df;
+        classic.significant = WriteDecision(report, df, std::fabs(ts), true);
     } else {
         // Variances with divisor N, then the unbiased ones.
         const double v1 = NotBelowZero(g1.sumSquares - g1.sum * g1.sum / n1) / n1;
@@ -137,8 +144,10 @@ bool OnUnpairedTTest(AnalysisContext& ctx) {
         report.Write("\n\n 母分散に有意差がありますので、Welch検定をします。\n");
         report.Write(kLongRule);
         report.Printf(" 計算値：Tw= %f;   \t\t自由度= %d\n", std::fabs(tw), df);
-        WriteDecision(report, df, std::fabs(tw), false);
+        classic.df = df;
+        classic.significant = WriteDecision(report, df, std::fabs(tw), false);
     }
+    AddUnpairedResults(ctx, report, groups.value[0], N1, groups.value[1], N2, classic);
     return ctx.FinishReport(report, kReportName);
 }
 

@@ -126,6 +126,7 @@ AnalysisRun AnalysisFixture::Run(bool (*handler)(AnalysisContext&), std::string_
 
     AnalysisContext ctx(sheet, doc, messages);
     ctx.SetReportDirectory(dir.path());
+    ctx.SetDetails(details);
     AnalysisRun run;
     run.reported = handler(ctx);
     run.appended = sheet.Appended();
@@ -133,6 +134,7 @@ AnalysisRun AnalysisFixture::Run(bool (*handler)(AnalysisContext&), std::string_
     run.reportBytes = ReadFile(reportPath);
     run.modified = doc.IsModified();
     run.messages = messages.messages;
+    run.record = ctx.Record();
     return run;
 }
 

@@ -70,6 +70,7 @@ struct AnalysisRun {
     bool reportExists = false;
     bool modified = false;  // the document's modified flag afterwards
     std::vector<std::string> messages;
+    nlohmann::ordered_json record;  // every number the run recorded
 };
 
 class AnalysisFixture {
@@ -81,6 +82,7 @@ class AnalysisFixture {
                     std::string_view reportName, bool modifiedBefore = true);
 
     TempDir dir;
+    bool details = false;  // runs append the detail block
     TextWorksheet sheet;
     CLumoDoc doc;
     RecordingMessageBox messages;

@@ -162,5 +162,61 @@ TEST(CommandLine, ReportFolderThatCannotBeWrittenIsAFailure) {
     EXPECT_NE(r.out.find(cwd), std::string::npos);
 }
 
+TEST(CommandLine, JsonPrintsTheRecordOrTheStopAndKeepsTheExitStatus) {
+    const struct {
+        const char* analysis;
+        const char* file;  // CP932 bytes
+        int exitCode;
+        std::vector<std::string> parts;  // pieces of the one line printed
+    } cases[] = {
+        {"correlation",
+         "1,2\r\n2,4\r\n3,6\r\n",
+         0,
+         {"{\"analysis\":\"correlation\",\"status\":\"reported\",\"n\":3,", "\"r\":1.0,",
+          "\"r_ci95\":null,"}},
+        // A single pair: 0/0 everywhere, written as null.
+        {"correlation",
+         "1,2\r\n",
+         0,
+         {"\"var_x\":null,", "\"p\":null,", "\"slope_ci95\":[null,null]"}},
+        {"paired-t", "1,1\r\n2,2\r\n3,3\r\n", 0, {"\"t\":null,", "\"p\":null,"}},
+        {"correlation",
+         "\r\n1,2\r\n",
+         1,
+         {"{\"analysis\":\"correlation\",\"status\":\"stopped\",\"message\":\" "
+          "先ず、「ファイル」->「開く」からデータを選ぶか、直接データを入力して下さい。\\n\"}"}},
+        {"unpaired-t",
+         "1\r\n2\r\n",
+         1,
+         {"\"status\":\"stopped\"", "２群の間を////で区切って下さい。"}},
+        {"rejection", "1\r\n2\r\n3\r\n", 1, {"\"status\":\"stopped\"", "X をつけて下さい。"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.analysis) + " " + c.file);
+        TempDir dir;
+        WriteFile(dir.File("d.txt"), c.file);
+        const auto r = RunLumo({"--run", c.analysis, dir.File("d.txt"), "--json"}, dir.path());
+        EXPECT_EQ(r.exitCode, c.exitCode);
+        ASSERT_FALSE(r.out.empty());
+        EXPECT_EQ(r.out.find('\n'), r.out.size() - 1) << r.out;
+        for (const std::string& part : c.parts) {
+            EXPECT_NE(r.out.find(part), std::string::npos) << part << "\n" << r.out;
+        }
+    }
+}
+
+TEST(CommandLine, DetailsGoIntoTheReportFileAndTheOutput) {
+    TempDir dir;
+    WriteFile(dir.File("d.txt"), "1,2\r\n2,4\r\n3,7\r\n4,8\r\n");
+    const auto plain = RunLumo({"--run", "correlation", dir.File("d.txt")}, dir.path());
+    const std::string classicReport = ReadFile(dir.File("SokanRes.txt"));
+    const auto r = RunLumo({"--run", "correlation", dir.File("d.txt"), "--details"}, dir.path());
+    EXPECT_EQ(r.exitCode, 0);
+    ASSERT_EQ(r.out.rfind(plain.out, 0), 0u);
+    const std::string block = r.out.substr(plain.out.size());
+    EXPECT_EQ(block.rfind("\n【詳細】\n", 0), 0u) << block;
+    EXPECT_EQ(ReadFile(dir.File("SokanRes.txt")), classicReport + test::ReportBytes(block));
+}
+
 }  // namespace
 }  // namespace lumo

@@ -22,6 +22,7 @@
 #include "app/lumo_view.h"
 #include "app/my_view.h"
 #include "tests/app/app_test_support.h"
+#include "worksheet/cp932.h"
 #include "worksheet/text_worksheet.h"
 
 namespace lumo {
@@ -79,7 +80,8 @@ TEST(MainFrame, MenusHoldEveryItemTextExactly) {
           QStringLiteral("貼り付け(&P)\tCtrl+V")}},
         {QStringLiteral("Statics"),
          {QStringLiteral("ｔ－検定（対応のない）"), QStringLiteral("ｔ-検定（対応のある）"),
-          QStringLiteral("棄却検定"), QStringLiteral("相関係数")}},
+          QStringLiteral("棄却検定"), QStringLiteral("相関係数"), QStringLiteral("-"),
+          QStringLiteral("詳細な結果も表示")}},
         {QStringLiteral("Scatchard Plot"),
          {QStringLiteral("Scatchard Plots"), QStringLiteral("Lineweaver-Burk Plots"),
           QStringLiteral("Scatchard Plots (Simplex)")}},
@@ -352,6 +354,40 @@ TEST(MainFrame, AnalysisOfAnEmptyWorksheetAppendsTheNoDataMessage) {
               " 先ず、「ファイル」->「開く」からデータを選ぶか、直接データを入力して下さい。\n");
     EXPECT_FALSE(f.Doc().IsModified());
     EXPECT_TRUE(test::FileExists(f.dir.File("SokanRes.txt")));
+}
+
+TEST(MainFrame, DetailOptionIsOffAtFirstAddsTheBlockAndOutlivesARestart) {
+    {
+        FrameFixture f;
+        QAction* option = f.frame->CommandAction(cmd::kShowDetails);
+        ASSERT_NE(option, nullptr);
+        EXPECT_TRUE(option->isCheckable());
+        EXPECT_FALSE(option->isChecked());
+        f.Type(QStringLiteral("1,2\n2,4\n3,7\n4,8"));
+        f.Trigger(cmd::kCorrelation);
+        EXPECT_EQ(f.View().GetText().find("【詳細】"), std::string::npos);
+
+        f.Trigger(cmd::kShowDetails);
+        EXPECT_TRUE(option->isChecked());
+        f.Trigger(cmd::kCorrelation);
+        const std::string text = f.View().GetText();
+        const std::string report = test::ReadFile(f.dir.File("SokanRes.txt"));
+        // In the worksheet after the last report's classic lines, and in the report file.
+        const size_t block = text.rfind("\n\n【詳細】\nデータ数 n = 4\n");
+        ASSERT_NE(block, std::string::npos) << text;
+        EXPECT_GT(block, text.rfind("Y= "));
+        EXPECT_NE(report.find(ToCp932("\r\n\r\n【詳細】\r\n")), std::string::npos);
+        EXPECT_TRUE(f.dialogs.messages.empty());
+    }
+    FrameFixture again(false);
+    EXPECT_TRUE(again.frame->CommandAction(cmd::kShowDetails)->isChecked());
+    again.Type(QStringLiteral("1,2\n2,4\n3,7"));
+    again.Trigger(cmd::kCorrelation);
+    EXPECT_NE(again.View().GetText().find("【詳細】"), std::string::npos);
+    // Turned off, it stays off after the next restart.
+    again.Trigger(cmd::kShowDetails);
+    FrameFixture third(false);
+    EXPECT_FALSE(third.frame->CommandAction(cmd::kShowDetails)->isChecked());
 }
 
 TEST(LumoApp, DesktopArgumentsTakeOneFileAndLetQtOptionsThrough) {
