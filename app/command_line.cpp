@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
@@ -12,6 +14,7 @@
 #include "worksheet/line_reader.h"
 #include "worksheet/lumo_doc.h"
 #include "worksheet/safe_write.h"
+#include "worksheet/system_error.h"
 #include "worksheet/text_worksheet.h"
 
 namespace lumo {
@@ -33,6 +36,17 @@ int Fail(std::string message) {
     }
     std::fprintf(stderr, "lumo: %s\n", message.c_str());
     return 2;
+}
+
+// Writes to standard output, which a script may have closed or pointed at a full disk. Returns
+// false with the reason when the bytes did not all arrive.
+bool WriteStdout(std::string_view bytes, std::string& error) {
+    errno = 0;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
+    if (written && std::fflush(stdout) == 0 && !std::ferror(stdout)) return true;
+    error = "cannot write to standard output (" +
+            (errno != 0 ? SystemErrorUtf8(errno) : std::string("write error")) + ")";
+    return false;
 }
 
 bool HasOption(int argc, char** argv, std::initializer_list<const char*> options) {
@@ -213,16 +227,18 @@ bool IsCommandLineRun(int argc, char** argv) {
 }
 
 int RunCommandLine(int argc, char** argv) {
+    // A closed pipe on standard output is a write error to report, not a silent end.
+    std::signal(SIGPIPE, SIG_IGN);
     Arguments args;
     std::string error;
     if (!Parse(argc, argv, args, error)) return Fail(error);
-    if (args.help) {
-        PrintHelp(argv[0]);
-        return 0;
-    }
-    if (args.version) {
-        std::printf("lumo %s\n", LUMO_VERSION);
-        return 0;
+    if (args.help || args.version) {
+        if (args.help) {
+            PrintHelp(argv[0]);
+        } else {
+            std::printf("lumo %s\n", LUMO_VERSION);
+        }
+        return WriteStdout("", error) ? 0 : Fail(error);
     }
     if (args.run == nullptr || args.files.size() != 1) {
         return Fail(
@@ -255,7 +271,7 @@ int RunCommandLine(int argc, char** argv) {
         if (!writable.ok()) {
             std::string reason = "ﾌｧｲﾙではありません";
             if (writable.refusal == WriteRefusal::kReadOnly) reason = "書き込み禁止です";
-            if (writable.refusal == WriteRefusal::kFailed) reason = std::strerror(writable.err);
+            if (writable.refusal == WriteRefusal::kFailed) reason = SystemErrorUtf8(writable.err);
             return Fail(std::string(args.plot) + " に図を書き込めません。(" + reason + ")");
         }
     }
@@ -278,25 +294,26 @@ int RunCommandLine(int argc, char** argv) {
     ctx.SetDetails(args.details);
     const bool reported = analysis->run(ctx);
     const std::string& appended = sheet.Appended();
-    if (args.json) {
-        const std::string json = RunRecordJson(analysis->name, reported, appended, ctx.Record());
-        std::fwrite(json.data(), 1, json.size(), stdout);
-        std::fputc('\n', stdout);
-    } else {
-        std::fwrite(appended.data(), 1, appended.size(), stdout);
-    }
-    std::fflush(stdout);
 
+    // The file first: a reader that goes away, or a full disk behind standard output, must not
+    // cost the user the saved worksheet.
+    std::string failure;
     if (args.save) {
         const SaveResult saved = doc.OnSaveDocument(path);
-        if (!saved.ok()) return Fail(saved.message);
+        if (!saved.ok()) failure = saved.message;
     }
-    if (savePlot != nullptr) {
+    if (failure.empty() && savePlot != nullptr) {
         char message[1024] = "";
-        if (savePlot(&doc, args.plot, plotScale, message, sizeof message) != 0) {
-            return Fail(message);
-        }
+        if (savePlot(&doc, args.plot, plotScale, message, sizeof message) != 0) failure = message;
     }
+    std::string output = appended;
+    if (args.json) {
+        output = RunRecordJson(analysis->name, reported, appended, ctx.Record());
+        output += '\n';
+    }
+    std::string writeError;
+    if (!WriteStdout(output, writeError) && failure.empty()) failure = writeError;
+    if (!failure.empty()) return Fail(failure);
     return reported ? 0 : 1;
 }
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "worksheet/cp932.h"
+#include "worksheet/system_error.h"
 
 namespace lumo {
 
@@ -115,7 +116,7 @@ std::string AnalysisContext::RefusalText(const ReportFile& file, std::string_vie
     }
     if (opening) {
         return "レポートファイル「" + std::string(name) + "」をフォルダ「" + FolderOf(path) +
-               "」に作成できませんでした（" + ToUtf8(std::strerror(file.Error())) +
+               "」に作成できませんでした（" + SystemErrorUtf8(file.Error()) +
                "）。書き込みのできるフォルダで実行して下さい。\r\n";
     }
     return "レポートファイル「" + std::string(name) + "」をフォルダ「" + FolderOf(path) +
