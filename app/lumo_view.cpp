@@ -3,6 +3,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFontDatabase>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPrinter>
@@ -10,6 +11,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QToolTip>
 #include <QUrl>
 
 #include <algorithm>
@@ -17,6 +19,7 @@
 
 #include "app/analysis_table.h"
 #include "app/frame_dialogs.h"
+#include "app/worksheet_highlighter.h"
 #include "worksheet/cp932.h"
 #include "worksheet/report.h"
 #include "worksheet/text_worksheet.h"
@@ -46,6 +49,7 @@ CLumoView::CLumoView(CLumoDoc& doc, IFrameDialogs& dialogs, QWidget* parent)
     setLineWrapMode(QPlainTextEdit::WidgetWidth);
     connect(document(), &QTextDocument::contentsChange, this, &CLumoView::OnContentsChange);
     m_doc.AttachWorksheet(this);
+    m_highlighter = new WorksheetHighlighter(document(), *this);
 }
 
 CLumoView::~CLumoView() {
@@ -114,7 +118,26 @@ void CLumoView::SetText(std::string_view utf8) {
 bool CLumoView::RunAnalysis(const AnalysisEntry& analysis) {
     AnalysisContext ctx(*this, m_doc, m_dialogs, static_cast<const IWorksheet*>(this));
     ctx.SetDetails(m_bShowDetails);
+    const std::string_view name = analysis.name;
+    m_highlighter->SetReadMarks(name == "scatchard" || name == "scatchard-simplex" ||
+                                name == "binding-fit");
     return analysis.run(ctx);
+}
+
+bool CLumoView::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const int line = cursorForPosition(help->pos()).blockNumber();
+        const QString warning = m_highlighter->WarningAt(line);
+        if (warning.isEmpty()) {
+            QToolTip::hideText();
+            event->ignore();
+        } else {
+            QToolTip::showText(help->globalPos(), warning, viewport());
+        }
+        return true;
+    }
+    return QPlainTextEdit::viewportEvent(event);
 }
 
 void CLumoView::OnMonospaceFont() {

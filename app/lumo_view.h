@@ -15,6 +15,7 @@ class QPrinter;
 namespace lumo {
 
 class IFrameDialogs;
+class WorksheetHighlighter;
 struct AnalysisEntry;
 
 class CLumoView : public QPlainTextEdit, public IWorksheet {
@@ -45,6 +46,9 @@ class CLumoView : public QPlainTextEdit, public IWorksheet {
 
     void Print(QPrinter& printer) const;
 
+    // Shows how the last analysis run reads each line.
+    WorksheetHighlighter& Highlighter() const { return *m_highlighter; }
+
   signals:
     // A file was dropped on the worksheet: it is to be opened, never inserted as text.
     void FileDropped(const QString& path);
@@ -59,6 +63,7 @@ class CLumoView : public QPlainTextEdit, public IWorksheet {
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
   private slots:
     void OnContentsChange(int position, int charsRemoved, int charsAdded);
@@ -71,6 +76,7 @@ class CLumoView : public QPlainTextEdit, public IWorksheet {
     // document modified here.
     bool m_bProgramEdit = false;
     bool m_bShowDetails = false;
+    WorksheetHighlighter* m_highlighter = nullptr;
 };
 
 extern const char kScreenCopyHint[];
