@@ -41,7 +41,7 @@ TEST(WorksheetHighlighter, ShowsHowEachLineIsRead) {
         bool wave, grey;
     };
     const Row rows[] = {
-        {0, true, false}, {1, false, false}, {2, false, false}, {3, false, true}, {4, false, true}};
+        {0, true, false}, {1, false, false}, {2, true, false}, {3, false, true}, {4, false, true}};
     for (const Row& r : rows) {
         const Look look = LookOf(f.View(), r.line);
         EXPECT_EQ(look.wave, r.wave) << r.line;
@@ -50,7 +50,8 @@ TEST(WorksheetHighlighter, ShowsHowEachLineIsRead) {
     EXPECT_FALSE(f.View().Highlighter().WarningAt(0).isEmpty());
     EXPECT_TRUE(f.View().Highlighter().WarningAt(1).isEmpty());
 
-    // The marks reader emphasises the mark letter; typing a stop line greys what follows.
+    // The marks reader reads the letter as a mark and emphasises it; typing a stop line greys what
+    // follows.
     f.View().Highlighter().SetReadMarks(true);
     EXPECT_TRUE(LookOf(f.View(), 2).bold);
     EXPECT_FALSE(LookOf(f.View(), 2).wave);
