@@ -27,10 +27,16 @@ WorksheetHighlighter::WorksheetHighlighter(QTextDocument* document, const IWorks
     : QSyntaxHighlighter(static_cast<QObject*>(document)), m_sheet(sheet) {
     // Connected before the document is set, so the reading is fresh when the blocks that
     // changed are formatted.
-    connect(document, &QTextDocument::contentsChange, this,
-            &WorksheetHighlighter::OnContentsChange);
+    m_contentsChange = connect(document, &QTextDocument::contentsChange, this,
+                               &WorksheetHighlighter::OnContentsChange);
     m_reading = Read();
     setDocument(document);
+}
+
+WorksheetHighlighter::~WorksheetHighlighter() {
+    // The base class clears the formats on its way out, and the document reports that as a
+    // change: it must not reach this part of the object any more.
+    disconnect(m_contentsChange);
 }
 
 void WorksheetHighlighter::SetReadMarks(bool marks) {

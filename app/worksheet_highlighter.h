@@ -19,6 +19,7 @@ class WorksheetHighlighter : public QSyntaxHighlighter {
   public:
     // `sheet` is the worksheet that shows `document`; the reader reads it as the analyses do.
     WorksheetHighlighter(QTextDocument* document, const IWorksheet& sheet);
+    ~WorksheetHighlighter() override;
 
     // The Scatchard analyses read mark letters; the others read two plain columns.
     void SetReadMarks(bool marks);
@@ -45,6 +46,7 @@ class WorksheetHighlighter : public QSyntaxHighlighter {
     const IWorksheet& m_sheet;
     bool m_bMarks = false;
     Reading m_reading;
+    QMetaObject::Connection m_contentsChange;
 };
 
 }  // namespace lumo
