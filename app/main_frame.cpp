@@ -13,6 +13,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QSplitter>
+#include <QTimer>
 
 #include "app/about_dialog.h"
 #include "app/analysis_table.h"
@@ -56,7 +57,6 @@ CMainFrame::CMainFrame(IFrameDialogs* dialogs, QWidget* parent) : QMainWindow(pa
     }
     m_pDialogs = dialogs;
     m_helpPaths = DefaultHelpPaths();
-    setWindowIcon(AppIcon());
 
     // A static splitter of two rows: the worksheet keeps its height, the graph pane takes
     // whatever the window gives beyond it; the user can drag the bar.
@@ -79,6 +79,20 @@ CMainFrame::CMainFrame(IFrameDialogs* dialogs, QWidget* parent) : QMainWindow(pa
     connect(qApp, &QApplication::focusChanged, this, &CMainFrame::OnFocusChanged);
     UpdateTitle();
     m_pView->setFocus();
+}
+
+bool CMainFrame::event(QEvent* event) {
+    // Two pieces of the start wait until the first frame is painted, so that the window
+    // appears without them: the icon, drawn from its SVG at every size the desktop may ask
+    // for, and the paste command's state, which asks the display for the clipboard.
+    if (m_bStartPending && event->type() == QEvent::Paint) {
+        m_bStartPending = false;
+        QTimer::singleShot(0, this, [this] {
+            setWindowIcon(AppIcon());
+            CommandAction(cmd::kEditPaste)->setEnabled(m_pView->canPaste());
+        });
+    }
+    return QMainWindow::event(event);
 }
 
 CMainFrame::~CMainFrame() {
@@ -175,9 +189,10 @@ void CMainFrame::createActions() {
     act->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
     connect(act, &QAction::triggered, m_pView, &QPlainTextEdit::paste);
-    auto updatePaste = [this, act] { act->setEnabled(m_pView->canPaste()); };
-    connect(QApplication::clipboard(), &QClipboard::dataChanged, act, updatePaste);
-    updatePaste();
+    // The first look at the clipboard waits for the display and loads every image format
+    // plugin, so it is taken once the window is up (see event()).
+    connect(QApplication::clipboard(), &QClipboard::dataChanged, act,
+            [this, act] { act->setEnabled(m_pView->canPaste()); });
 
     act = AddCommand(cmd::kMonospaceFont, QStringLiteral("等幅フォントへ"));
     connect(act, &QAction::triggered, m_pView, &CLumoView::OnMonospaceFont);
