@@ -1,6 +1,8 @@
 #include "app/analysis_table.h"
 
+#include "binding/binding_fit.h"
 #include "binding/lineweaver_burk.h"
+#include "binding/michaelis_menten_fit.h"
 #include "binding/scatchard.h"
 #include "stats/correlation.h"
 #include "stats/paired_t.h"
@@ -18,6 +20,10 @@ constexpr AnalysisEntry kAnalyses[] = {
     {"scatchard", "Scatchard plot by four marked points (ScatRes.txt)", OnScatchardPlots},
     {"lineweaver-burk", "Lineweaver-Burk plot, Km and Vmax (LinewRes.txt)", OnLineweaverBurkPlots},
     {"scatchard-simplex", "Scatchard plot by simplex fit (ScatRes.txt)", OnScatchardSimplex},
+    {"michaelis-menten", "Michaelis-Menten fitted directly to [v] (MMFitRes.txt)",
+     OnMichaelisMentenFit},
+    {"binding-fit", "one- and two-site binding fitted directly to B (BindFitRes.txt)",
+     OnBindingFit},
 };
 
 }  // namespace

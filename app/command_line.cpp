@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
@@ -9,8 +11,10 @@
 
 #include "app/analysis_table.h"
 #include "app/gui_module.h"
+#include "worksheet/line_reader.h"
 #include "worksheet/lumo_doc.h"
 #include "worksheet/safe_write.h"
+#include "worksheet/system_error.h"
 #include "worksheet/text_worksheet.h"
 
 namespace lumo {
@@ -32,6 +36,17 @@ int Fail(std::string message) {
     }
     std::fprintf(stderr, "lumo: %s\n", message.c_str());
     return 2;
+}
+
+// Writes to standard output, which a script may have closed or pointed at a full disk. Returns
+// false with the reason when the bytes did not all arrive.
+bool WriteStdout(std::string_view bytes, std::string& error) {
+    errno = 0;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
+    if (written && std::fflush(stdout) == 0 && !std::ferror(stdout)) return true;
+    error = "cannot write to standard output (" +
+            (errno != 0 ? SystemErrorUtf8(errno) : std::string("write error")) + ")";
+    return false;
 }
 
 bool HasOption(int argc, char** argv, std::initializer_list<const char*> options) {
@@ -60,7 +75,7 @@ void PrintHelp(const char* program) {
         "With --plot, also writes the graph pane's picture after the run, as\n"
         "PNG, SVG or PDF by the name's ending: 640x460 pixels (points in a\n"
         "PDF) on white, (0,0) at the pane's top-left, so a point that the\n"
-        "pane draws at (x,y) is at (x,y) in the picture.\n\n"
+        "pane draws at (x,y) is at (x,y) in the picture; with the scales.\n\n"
         "Analyses:\n",
         program);
     for (const AnalysisEntry& entry : Analyses()) {
@@ -77,7 +92,9 @@ void PrintHelp(const char* program) {
         "  --json            With --run: print every number of the run as one JSON\n"
         "                    object instead of the appended text.\n"
         "  --plot <OUT>      With --run: write the graph pane's picture to OUT\n"
-        "                    (.png, .svg or .pdf).\n\n"
+        "                    (.png, .svg or .pdf).\n"
+        "  --plot-scale <N>  With --plot: a PNG of N times 640x460 pixels, N from 1\n"
+        "                    to 8 (default 1); SVG and PDF stay vector.\n\n"
         "Arguments:\n"
         "  FILE              A worksheet file.\n");
 }
@@ -97,6 +114,7 @@ struct Arguments {
     bool details = false;
     const char* run = nullptr;
     const char* plot = nullptr;
+    const char* plotScale = nullptr;
     std::vector<const char*> files;
 };
 
@@ -144,12 +162,45 @@ bool Parse(int argc, char** argv, Arguments& args, std::string& error) {
             if (!value(args.run)) return false;
         } else if (name == "--plot") {
             if (!value(args.plot)) return false;
+        } else if (name == "--plot-scale") {
+            if (!value(args.plotScale)) return false;
         } else {
             error = "Unknown option '" + std::string(name) + "'.";
             return false;
         }
     }
     return true;
+}
+
+// --plot-scale N: a whole number from 1 to 8, and only beside --plot.
+bool ParsePlotScale(const char* text, const char* plot, int& scale, std::string& error) {
+    if (plot == nullptr) {
+        error = "--plot-scale needs --plot OUT";
+        return false;
+    }
+    const std::string_view s(text);
+    if (s.size() == 1 && s[0] >= '1' && s[0] <= '8') {
+        scale = s[0] - '0';
+        return true;
+    }
+    error = std::string("--plot-scale needs a whole number from 1 to 8: '") + text + "'";
+    return false;
+}
+
+// Tells on standard error, one line each, which data rows the two-column readers will not read
+// as the user wrote them; the run itself is left as it is.
+void WarnAboutRows(std::string_view analysis, const IWorksheet& sheet) {
+    const bool marks =
+        analysis == "scatchard" || analysis == "scatchard-simplex" || analysis == "binding-fit";
+    if (!marks && analysis != "correlation" && analysis != "paired-t" &&
+        analysis != "lineweaver-burk" && analysis != "michaelis-menten") {
+        return;
+    }
+    std::vector<LineWarning> warnings;
+    ReadPairRows(sheet, marks, &warnings);
+    for (const LineWarning& w : warnings) {
+        std::fprintf(stderr, "lumo: warning: line %d: %s\n", w.line + 1, w.message.c_str());
+    }
 }
 
 }  // namespace
@@ -170,21 +221,24 @@ std::string RunRecordJson(std::string_view analysis, bool reported, std::string_
 }
 
 bool IsCommandLineRun(int argc, char** argv) {
-    return HasOption(argc, argv,
-                     {"--run", "--plot", "--help", "-h", "--help-all", "--version", "-v"});
+    return HasOption(
+        argc, argv,
+        {"--run", "--plot", "--plot-scale", "--help", "-h", "--help-all", "--version", "-v"});
 }
 
 int RunCommandLine(int argc, char** argv) {
+    // A closed pipe on standard output is a write error to report, not a silent end.
+    std::signal(SIGPIPE, SIG_IGN);
     Arguments args;
     std::string error;
     if (!Parse(argc, argv, args, error)) return Fail(error);
-    if (args.help) {
-        PrintHelp(argv[0]);
-        return 0;
-    }
-    if (args.version) {
-        std::printf("lumo %s\n", LUMO_VERSION);
-        return 0;
+    if (args.help || args.version) {
+        if (args.help) {
+            PrintHelp(argv[0]);
+        } else {
+            std::printf("lumo %s\n", LUMO_VERSION);
+        }
+        return WriteStdout("", error) ? 0 : Fail(error);
     }
     if (args.run == nullptr || args.files.size() != 1) {
         return Fail(
@@ -194,6 +248,10 @@ int RunCommandLine(int argc, char** argv) {
     if (args.plot != nullptr && !IsPlotPictureName(args.plot)) {
         return Fail(std::string("--plot needs a name ending in .png, .svg or .pdf: '") + args.plot +
                     "'");
+    }
+    int plotScale = 1;
+    if (args.plotScale != nullptr && !ParsePlotScale(args.plotScale, args.plot, plotScale, error)) {
+        return Fail(error);
     }
     const AnalysisEntry* analysis = FindAnalysis(args.run);
     if (analysis == nullptr) {
@@ -213,7 +271,7 @@ int RunCommandLine(int argc, char** argv) {
         if (!writable.ok()) {
             std::string reason = "ﾌｧｲﾙではありません";
             if (writable.refusal == WriteRefusal::kReadOnly) reason = "書き込み禁止です";
-            if (writable.refusal == WriteRefusal::kFailed) reason = std::strerror(writable.err);
+            if (writable.refusal == WriteRefusal::kFailed) reason = SystemErrorUtf8(writable.err);
             return Fail(std::string(args.plot) + " に図を書き込めません。(" + reason + ")");
         }
     }
@@ -230,28 +288,32 @@ int RunCommandLine(int argc, char** argv) {
                      path.c_str());
     }
 
+    WarnAboutRows(analysis->name, sheet);
     StderrMessageBox messages;
     AnalysisContext ctx(sheet, doc, messages);
     ctx.SetDetails(args.details);
     const bool reported = analysis->run(ctx);
     const std::string& appended = sheet.Appended();
-    if (args.json) {
-        const std::string json = RunRecordJson(analysis->name, reported, appended, ctx.Record());
-        std::fwrite(json.data(), 1, json.size(), stdout);
-        std::fputc('\n', stdout);
-    } else {
-        std::fwrite(appended.data(), 1, appended.size(), stdout);
-    }
-    std::fflush(stdout);
 
+    // The file first: a reader that goes away, or a full disk behind standard output, must not
+    // cost the user the saved worksheet.
+    std::string failure;
     if (args.save) {
         const SaveResult saved = doc.OnSaveDocument(path);
-        if (!saved.ok()) return Fail(saved.message);
+        if (!saved.ok()) failure = saved.message;
     }
-    if (savePlot != nullptr) {
+    if (failure.empty() && savePlot != nullptr) {
         char message[1024] = "";
-        if (savePlot(&doc, args.plot, message, sizeof message) != 0) return Fail(message);
+        if (savePlot(&doc, args.plot, plotScale, message, sizeof message) != 0) failure = message;
     }
+    std::string output = appended;
+    if (args.json) {
+        output = RunRecordJson(analysis->name, reported, appended, ctx.Record());
+        output += '\n';
+    }
+    std::string writeError;
+    if (!WriteStdout(output, writeError) && failure.empty()) failure = writeError;
+    if (!failure.empty()) return Fail(failure);
     return reported ? 0 : 1;
 }
 

@@ -14,6 +14,8 @@ constexpr int kScatchardSimplex = 32795;
 constexpr int kScreenCopyHint = 32796;
 constexpr int kPairedTTest = 32797;
 constexpr int kShowDetails = 32798;
+constexpr int kMichaelisMentenFit = 32810;
+constexpr int kBindingFit = 32811;
 
 constexpr int kFileNew = 57600;
 constexpr int kFileOpen = 57601;

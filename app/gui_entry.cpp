@@ -34,7 +34,8 @@ extern "C" __attribute__((visibility("default"))) int lumo_gui_main(int argc, ch
 }
 
 extern "C" __attribute__((visibility("default"))) int lumo_gui_save_plot(
-    const lumo::CLumoDoc* doc, const char* path, char* error, std::size_t errorCapacity) {
+    const lumo::CLumoDoc* doc, const char* path, int resolution, char* error,
+    std::size_t errorCapacity) {
     // Drawing the picture needs fonts, so a GUI application, but never a display: the
     // offscreen platform draws just as well when the user has not asked for another.
     std::unique_ptr<QGuiApplication> app;
@@ -48,7 +49,9 @@ extern "C" __attribute__((visibility("default"))) int lumo_gui_save_plot(
         app = std::make_unique<QGuiApplication>(argc, argv);
     }
     QString message;
-    if (lumo::SavePlotPicture(*doc, QString::fromLocal8Bit(path), &message)) return 0;
+    if (lumo::SavePlotPicture(*doc, QString::fromLocal8Bit(path), &message, {true, resolution})) {
+        return 0;
+    }
     if (error != nullptr && errorCapacity > 0) {
         const QByteArray utf8 = message.toUtf8();
         const std::size_t n = std::min<std::size_t>(utf8.size(), errorCapacity - 1);

@@ -13,9 +13,10 @@ class CLumoDoc;
 extern "C" {
 // Runs the desktop program; returns the process's exit status.
 using GuiMainFunction = int (*)(int argc, char** argv);
-// Writes the graph pane's picture of `doc` to `path` (.png, .svg or .pdf); returns 0, or 1 with
-// a UTF-8 message for the user in `error`.
-using SavePlotFunction = int (*)(const CLumoDoc* doc, const char* path, char* error,
+// Writes the graph pane's picture of `doc` with its scales to `path` (.png, .svg or .pdf), a
+// PNG at `resolution` pixels per pane pixel; returns 0, or 1 with a UTF-8 message for the user
+// in `error`.
+using SavePlotFunction = int (*)(const CLumoDoc* doc, const char* path, int resolution, char* error,
                                  std::size_t errorCapacity);
 }
 

@@ -1,5 +1,7 @@
 #include "app/lumo_view.h"
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QMimeData>
@@ -8,6 +10,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QUrl>
 
 #include <algorithm>
 #include <cstring>
@@ -24,6 +27,9 @@ const char kScreenCopyHint[] =
     "Altキー＋Print Screenキーで、クリップボードにCopyされます。画像ソフトにPasteして下さい。";
 
 namespace {
+
+// Beyond this length a line wraps anywhere rather than at word boundaries.
+constexpr size_t kLongLineBytes = 10000;
 
 // The text control's own paragraph and line separators stand for the line breaks they are.
 QString WithLineFeeds(QString text) {
@@ -83,8 +89,25 @@ std::string CLumoView::GetText() const {
     return WithLineFeeds(document()->toRawText()).toStdString();
 }
 
+bool CLumoView::EndsAtLineStart() const {
+    // The last block is the last line: it is empty exactly when the text ends in a line break.
+    return document()->lastBlock().length() <= 1;
+}
+
 void CLumoView::SetText(std::string_view utf8) {
     const QScopedValueRollback<bool> programEdit(m_bProgramEdit, true);
+    // Wrapping at word boundaries searches each wrapped row's whole remaining line for a break,
+    // so a line of a megabyte without blanks froze the window for minutes. Such a text wraps
+    // anywhere instead; ordinary texts keep their word wrap.
+    size_t longest = 0;
+    for (size_t start = 0; start < utf8.size();) {
+        size_t end = utf8.find('\n', start);
+        if (end == std::string_view::npos) end = utf8.size();
+        longest = std::max(longest, end - start);
+        start = end + 1;
+    }
+    setWordWrapMode(longest > kLongLineBytes ? QTextOption::WrapAnywhere
+                                             : QTextOption::WrapAtWordBoundaryOrAnywhere);
     setPlainText(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())));
 }
 
@@ -132,6 +155,54 @@ void CLumoView::insertFromMimeData(const QMimeData* source) {
         return;
     }
     QPlainTextEdit::insertFromMimeData(source);
+}
+
+QString DroppedLocalFile(const QMimeData* data) {
+    if (data == nullptr || !data->hasUrls()) return QString();
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile()) return url.toLocalFile();
+    }
+    return QString();
+}
+
+// Dropped files are opened, as File, Open does; their names never become data. Dropped text
+// is inserted as the text control always did.
+void CLumoView::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) {
+        if (DroppedLocalFile(event->mimeData()).isEmpty()) {
+            event->ignore();
+        } else {
+            event->acceptProposedAction();
+        }
+        return;
+    }
+    QPlainTextEdit::dragEnterEvent(event);
+}
+
+void CLumoView::dragMoveEvent(QDragMoveEvent* event) {
+    if (event->mimeData()->hasUrls()) {
+        if (DroppedLocalFile(event->mimeData()).isEmpty()) {
+            event->ignore();
+        } else {
+            event->acceptProposedAction();
+        }
+        return;
+    }
+    QPlainTextEdit::dragMoveEvent(event);
+}
+
+void CLumoView::dropEvent(QDropEvent* event) {
+    if (event->mimeData()->hasUrls()) {
+        const QString path = DroppedLocalFile(event->mimeData());
+        if (path.isEmpty()) {
+            event->ignore();
+            return;
+        }
+        event->acceptProposedAction();
+        emit FileDropped(path);
+        return;
+    }
+    QPlainTextEdit::dropEvent(event);
 }
 
 void CLumoView::OnContentsChange(int /*position*/, int charsRemoved, int charsAdded) {

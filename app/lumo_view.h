@@ -30,6 +30,7 @@ class CLumoView : public QPlainTextEdit, public IWorksheet {
     int GetLine(int index, char* buffer) const override;
     void AppendText(std::string_view cp932) override;
     std::string GetText() const override;
+    bool EndsAtLineStart() const override;
     void SetText(std::string_view utf8) override;
 
     // Runs an analysis as its menu command does: the report file goes to the current folder.
@@ -44,6 +45,10 @@ class CLumoView : public QPlainTextEdit, public IWorksheet {
 
     void Print(QPrinter& printer) const;
 
+  signals:
+    // A file was dropped on the worksheet: it is to be opened, never inserted as text.
+    void FileDropped(const QString& path);
+
   public slots:
     void OnMonospaceFont();
     void OnScreenCopyHint();
@@ -51,6 +56,9 @@ class CLumoView : public QPlainTextEdit, public IWorksheet {
   protected:
     void keyPressEvent(QKeyEvent* event) override;
     void insertFromMimeData(const QMimeData* source) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private slots:
     void OnContentsChange(int position, int charsRemoved, int charsAdded);
@@ -66,5 +74,8 @@ class CLumoView : public QPlainTextEdit, public IWorksheet {
 };
 
 extern const char kScreenCopyHint[];
+
+// The first local file among dropped data, or an empty string when the data names none.
+QString DroppedLocalFile(const QMimeData* data);
 
 }  // namespace lumo

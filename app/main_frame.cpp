@@ -5,6 +5,8 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
@@ -14,6 +16,8 @@
 #include <QSettings>
 #include <QSplitter>
 #include <QTimer>
+
+#include <algorithm>
 
 #include "app/about_dialog.h"
 #include "app/analysis_table.h"
@@ -29,8 +33,10 @@ namespace {
 // The name an untitled worksheet goes by in the caption and in the save question.
 const char kNewFileName[] = "VARNEL";
 
-constexpr int kWorksheetHeight = 300;     // the graph pane takes the rest
-constexpr int kInitialGraphHeight = 460;  // room for the whole plot with its titles
+constexpr int kWorksheetHeight = 300;      // the graph pane takes the rest
+constexpr int kInitialGraphHeight = 460;   // room for the whole plot with its titles
+constexpr int kMinGraphHeight = 200;       // below this the worksheet gives up height
+constexpr int kWindowFrameAllowance = 40;  // title bar and borders around the client area
 
 QSettings ProgramSettings() {
     return QSettings(QStringLiteral("lumo"), QStringLiteral("lumo"));
@@ -77,6 +83,10 @@ CMainFrame::CMainFrame(IFrameDialogs* dialogs, QWidget* parent) : QMainWindow(pa
     m_doc.SetModifiedListener([this] { setWindowModified(m_doc.IsModified()); });
     m_pRecovery = std::make_unique<CRecovery>(m_doc);
     connect(qApp, &QApplication::focusChanged, this, &CMainFrame::OnFocusChanged);
+    // Queued, so the save question comes after the drop has finished.
+    connect(m_pView, &CLumoView::FileDropped, this, &CMainFrame::OnFileDropped,
+            Qt::QueuedConnection);
+    setAcceptDrops(true);
     UpdateTitle();
     m_pView->setFocus();
 }
@@ -89,7 +99,7 @@ bool CMainFrame::event(QEvent* event) {
         m_bStartPending = false;
         QTimer::singleShot(0, this, [this] {
             setWindowIcon(AppIcon());
-            CommandAction(cmd::kEditPaste)->setEnabled(m_pView->canPaste());
+            UpdateEditActions();
         });
     }
     return QMainWindow::event(event);
@@ -97,6 +107,9 @@ bool CMainFrame::event(QEvent* event) {
 
 CMainFrame::~CMainFrame() {
     m_doc.SetModifiedListener({});
+    // The panes go below; focus and clipboard news must not reach this half-destroyed window.
+    disconnect(qApp, nullptr, this, nullptr);
+    QApplication::clipboard()->disconnect(this);
     m_pRecovery.reset();
     // The panes refer to the document, which goes before the window's children would.
     delete m_wndSplitter;
@@ -167,32 +180,28 @@ void CMainFrame::createActions() {
     act = AddCommand(cmd::kEditUndo, QStringLiteral("元に戻す(&U)\tCtrl+Z"));
     act->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)});
-    act->setEnabled(false);
-    connect(act, &QAction::triggered, m_pView, &QPlainTextEdit::undo);
-    connect(m_pView, &QPlainTextEdit::undoAvailable, act, &QAction::setEnabled);
+    connect(act, &QAction::triggered, this, &CMainFrame::OnEditUndo);
 
     act = AddCommand(cmd::kEditCut, QStringLiteral("切り取り(&T)\tCtrl+X"));
     act->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)});
-    act->setEnabled(false);
-    connect(act, &QAction::triggered, m_pView, &QPlainTextEdit::cut);
-    connect(m_pView, &QPlainTextEdit::copyAvailable, act, &QAction::setEnabled);
+    connect(act, &QAction::triggered, this, &CMainFrame::OnEditCut);
 
     act = AddCommand(cmd::kEditCopy, QStringLiteral("ｺﾋﾟｰ(&C)\tCtrl+C"));
     act->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)});
-    act->setEnabled(false);
-    connect(act, &QAction::triggered, m_pView, &QPlainTextEdit::copy);
-    connect(m_pView, &QPlainTextEdit::copyAvailable, act, &QAction::setEnabled);
+    connect(act, &QAction::triggered, this, &CMainFrame::OnEditCopy);
 
     act = AddCommand(cmd::kEditPaste, QStringLiteral("貼り付け(&P)\tCtrl+V"));
     act->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)});
-    connect(act, &QAction::triggered, m_pView, &QPlainTextEdit::paste);
-    // The first look at the clipboard waits for the display and loads every image format
-    // plugin, so it is taken once the window is up (see event()).
-    connect(QApplication::clipboard(), &QClipboard::dataChanged, act,
-            [this, act] { act->setEnabled(m_pView->canPaste()); });
+    connect(act, &QAction::triggered, this, &CMainFrame::OnEditPaste);
+
+    connect(m_pView, &QPlainTextEdit::undoAvailable, this, &CMainFrame::UpdateEditActions);
+    connect(m_pView, &QPlainTextEdit::copyAvailable, this, &CMainFrame::UpdateEditActions);
+    connect(QApplication::clipboard(), &QClipboard::dataChanged, this,
+            &CMainFrame::UpdateEditActions);
+    UpdateEditActions();
 
     act = AddCommand(cmd::kMonospaceFont, QStringLiteral("等幅フォントへ"));
     connect(act, &QAction::triggered, m_pView, &CLumoView::OnMonospaceFont);
@@ -262,6 +271,11 @@ void CMainFrame::createMenus() {
                 QStringLiteral("Lineweaver-Burk Plots"));
     AddAnalysis(plots, cmd::kScatchardSimplex, "scatchard-simplex",
                 QStringLiteral("Scatchard Plots (Simplex)"));
+    plots->addSeparator();
+    AddAnalysis(plots, cmd::kMichaelisMentenFit, "michaelis-menten",
+                QStringLiteral("Michaelis-Menten（直接フィット）"));
+    AddAnalysis(plots, cmd::kBindingFit, "binding-fit",
+                QStringLiteral("結合（直接フィット：１部位／２部位）"));
 
     QMenu* font = menuBar()->addMenu(QStringLiteral("フォント変更"));
     font->addAction(CommandAction(cmd::kMonospaceFont));
@@ -282,17 +296,33 @@ void CMainFrame::readSettings() {
     QSettings settings = ProgramSettings();
     const QByteArray geometry = settings.value(QStringLiteral("geometry")).toByteArray();
     if (geometry.isEmpty() || !restoreGeometry(geometry)) {
-        QSize size(680, 800);
-        if (const QScreen* screen = QApplication::primaryScreen()) {
-            size = size.boundedTo(screen->availableSize());
-        }
-        resize(size);
+        resize(InitialWindowSize());
+        FitSplitterToWindow();
     }
     m_recentFiles = settings.value(QStringLiteral("recentFiles")).toStringList();
     CommandAction(cmd::kShowDetails)
         ->setChecked(settings.value(QStringLiteral("showDetails"), false).toBool());
     while (m_recentFiles.size() > cmd::kMaxRecentFiles) m_recentFiles.removeLast();
     UpdateRecentFileActions();
+}
+
+QSize CMainFrame::InitialWindowSize() const {
+    QSize size(680, 800);
+    if (const QScreen* screen = QApplication::primaryScreen()) {
+        // The size given is the client area's; the title bar and borders come on top of it.
+        const QSize room =
+            screen->availableSize() - QSize(kWindowFrameAllowance, kWindowFrameAllowance);
+        size = size.boundedTo(room.expandedTo(QSize(200, 200)));
+    }
+    return size;
+}
+
+void CMainFrame::FitSplitterToWindow() {
+    // The worksheet keeps its 300 pixels while the graph pane still gets a usable height;
+    // on a low screen the two share the height.
+    const int total = height() - menuBar()->sizeHint().height() - m_wndSplitter->handleWidth();
+    const int worksheet = std::min(kWorksheetHeight, std::max(total - kMinGraphHeight, total / 2));
+    m_wndSplitter->setSizes({worksheet, std::max(0, total - worksheet)});
 }
 
 void CMainFrame::writeSettings() const {
@@ -539,6 +569,70 @@ void CMainFrame::OnFocusChanged(QWidget* /*old*/, QWidget* now) {
     } else if (now == m_pView || m_pView->isAncestorOf(now)) {
         m_bGraphActive = false;
     }
+    UpdateEditActions();
+}
+
+// The edit commands act on the pane that has the focus. In the graph pane Copy copies the
+// graph, and the commands that change text do nothing: they must never reach the worksheet's
+// caret hidden behind it.
+void CMainFrame::OnEditUndo() {
+    if (!m_bGraphActive) m_pView->undo();
+}
+
+void CMainFrame::OnEditCut() {
+    if (!m_bGraphActive) m_pView->cut();
+}
+
+void CMainFrame::OnEditCopy() {
+    if (m_bGraphActive) {
+        m_pGraph->OnCopyPlot();
+    } else {
+        m_pView->copy();
+    }
+}
+
+void CMainFrame::OnEditPaste() {
+    if (!m_bGraphActive) m_pView->paste();
+}
+
+void CMainFrame::UpdateEditActions() {
+    const bool text = !m_bGraphActive;
+    const bool selection = m_pView->textCursor().hasSelection();
+    CommandAction(cmd::kEditUndo)->setEnabled(text && m_pView->document()->isUndoAvailable());
+    CommandAction(cmd::kEditCut)->setEnabled(text && selection);
+    CommandAction(cmd::kEditCopy)->setEnabled(m_bGraphActive || selection);
+    // The first look at the clipboard waits for the display and loads every image format
+    // plugin, so it is taken once the window is up (see event()).
+    if (!m_bStartPending) {
+        CommandAction(cmd::kEditPaste)->setEnabled(text && m_pView->canPaste());
+    }
+}
+
+void CMainFrame::OnFileDropped(const QString& path) {
+    if (!maybeSave()) return;
+    // As after the Open dialog, the report files land beside the data.
+    QDir::setCurrent(QFileInfo(path).absolutePath());
+    OpenDocumentFile(path);
+}
+
+// Files dropped anywhere else in the window, the graph pane included, open the same way.
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (DroppedLocalFile(event->mimeData()).isEmpty()) {
+        event->ignore();
+    } else {
+        event->acceptProposedAction();
+    }
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    const QString path = DroppedLocalFile(event->mimeData());
+    if (path.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    QMetaObject::invokeMethod(
+        this, [this, path] { OnFileDropped(path); }, Qt::QueuedConnection);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

@@ -69,16 +69,22 @@ class CMainFrame : public QMainWindow {
     void OnHelp();
     void OnNextPane();
     void OnPrevPane();
+    // Opens a dropped file as File, Open does, asking first to save a modified worksheet.
+    void OnFileDropped(const QString& path);
 
   protected:
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     void createActions();
     void createMenus();
     void readSettings();
     void writeSettings() const;
+    QSize InitialWindowSize() const;
+    void FitSplitterToWindow();
 
     QAction* AddCommand(int command, const QString& text);
     void AddAnalysis(QMenu* menu, int command, const char* analysisName, const QString& text);
@@ -93,6 +99,11 @@ class CMainFrame : public QMainWindow {
     QPrinter& Printer();
     void PrintActivePane(QPrinter& printer, bool graph);
     void OnFocusChanged(QWidget* old, QWidget* now);
+    void OnEditUndo();
+    void OnEditCut();
+    void OnEditCopy();
+    void OnEditPaste();
+    void UpdateEditActions();
 
     CLumoDoc m_doc;
     std::unique_ptr<IFrameDialogs> m_pOwnDialogs;

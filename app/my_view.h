@@ -1,11 +1,14 @@
 // The graph pane: draws the plot record of the document and holds nothing of its own.
 #pragma once
 
+#include <QPointF>
 #include <QWidget>
 
+#include "graph/plot_drawing.h"
 #include "worksheet/lumo_doc.h"
 
 class QAction;
+class QPainter;
 class QPrinter;
 
 namespace lumo {
@@ -29,20 +32,47 @@ class CMyView : public QWidget, public IDocumentView {
 
     QAction* CopyPlotAction() const { return m_pCopyAct; }
     QAction* SavePlotAction() const { return m_pSaveAct; }
+    QAction* SavePlotFineAction() const { return m_pSaveFineAct; }
+
+    // The view options of the context menu, kept in the settings: the scales ("目盛りを表示",
+    // on at first) and the classic fixed-size drawing instead of fitting the picture to the
+    // pane ("実寸で表示", off at first).
+    QAction* ShowScalesAction() const { return m_pScalesAct; }
+    QAction* ActualSizeAction() const { return m_pActualSizeAct; }
+    bool ShowScales() const;
+    bool ActualSize() const;
+    PlotOptions DrawingOptions() const;
+    // The scale and offset from the pane's coordinates to the widget's pixels when the picture
+    // is fitted to the pane; scale 0 when the pane has no room at all.
+    double FitScale() const;
+    QPointF FitOffset() const;
 
   public slots:
     void OnCopyPlot();
     void OnSavePlotAs();
+    void OnSavePlotFine();
 
   protected:
     void paintEvent(QPaintEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
   private:
+    void CreateViewOptionActions();
+    void ReadViewOptions();
+    void WriteViewOptions() const;
+    void DrawGraph(QPainter& painter);
+    void SavePlotAs(int resolution);
+    void DrawFocusFrame(QPainter& painter) const;
+
     CLumoDoc& m_doc;
     IFrameDialogs& m_dialogs;
     QAction* m_pCopyAct;
     QAction* m_pSaveAct;
+    QAction* m_pSaveFineAct = nullptr;
+    QAction* m_pScalesAct = nullptr;
+    QAction* m_pActualSizeAct = nullptr;
 };
 
 }  // namespace lumo

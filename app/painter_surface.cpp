@@ -87,6 +87,21 @@ void QPainterSurface::SetPrintMapping(int /*clientHeight*/) {
     m_painter.translate(-area.left(), -area.top());
 }
 
+void QPainterSurface::SetFitMapping(double scale, const QPointF& offset) {
+    m_bFit = true;
+    m_scale = scale;
+    m_offset = offset;
+    m_painter.setRenderHint(QPainter::Antialiasing, true);
+    m_painter.setRenderHint(QPainter::TextAntialiasing, true);
+}
+
+TextSize QPainterSurface::MeasureText(std::string_view utf8) const {
+    const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    const QFontMetricsF metrics(m_font);
+    return {static_cast<int>(std::ceil(metrics.horizontalAdvance(text))),
+            static_cast<int>(std::ceil(metrics.height()))};
+}
+
 void QPainterSurface::SetPen(const Pen& pen) {
     m_pen = pen;
     m_painter.setPen(QPen(ToQColor(pen.color), std::max(pen.width, 1), Qt::SolidLine, Qt::RoundCap,
@@ -104,6 +119,12 @@ void QPainterSurface::MoveTo(int x, int y) {
 void QPainterSurface::LineTo(int x, int y) {
     const QPoint from = m_position;
     m_position = QPoint(x, y);
+    if (m_bFit) {
+        QLineF line(from, m_position);
+        if (ClipToLimit(line))
+            m_painter.drawLine(QLineF(Map(line.x1(), line.y1()), Map(line.x2(), line.y2())));
+        return;
+    }
     if (Inside(from.x()) && Inside(from.y()) && Inside(x) && Inside(y)) {
         m_painter.drawLine(from, m_position);
         return;
@@ -114,6 +135,11 @@ void QPainterSurface::LineTo(int x, int y) {
 
 void QPainterSurface::Ellipse(int left, int top, int right, int bottom) {
     if (!Inside(left) || !Inside(top) || !Inside(right) || !Inside(bottom)) return;
+    if (m_bFit) {
+        const QPointF centre = Map((left + right) / 2.0, (top + bottom) / 2.0);
+        m_painter.drawEllipse(centre, (right - left) / 2.0, (bottom - top) / 2.0);
+        return;
+    }
     m_painter.drawEllipse(QRectF(left, top, right - left, bottom - top));
 }
 
@@ -121,6 +147,15 @@ void QPainterSurface::TextOut(int x, int y, std::string_view utf8) {
     if (!Inside(x) || !Inside(y)) return;
     const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
     m_painter.save();
+    if (m_bFit) {
+        // The marker is centred 7 pixels right of and below its corner and keeps its size.
+        const bool marker = utf8 == "\u25CF";
+        const QPointF at = marker ? Map(x + 7.0, y + 7.0) - QPointF(7.0, 7.0) : Map(x, y);
+        m_painter.translate(at);
+        if (!marker) m_painter.scale(m_scale, m_scale);
+        x = 0;
+        y = 0;
+    }
     m_painter.setFont(m_font);
     const QFontMetricsF metrics(m_font);
     // Black text in an opaque white box whose top-left corner is the given point.

@@ -4,6 +4,7 @@
 
 #include <QFont>
 #include <QPoint>
+#include <QPointF>
 #include <QRectF>
 
 #include "graph/draw_surface.h"
@@ -33,14 +34,26 @@ class QPainterSurface : public IDrawSurface {
     void LineTo(int x, int y) override;
     void Ellipse(int left, int top, int right, int bottom) override;
     void TextOut(int x, int y, std::string_view utf8) override;
+    TextSize MeasureText(std::string_view utf8) const override;
+
+    // Draws the pane's coordinates scaled by `scale` and moved by `offset` on screen, with
+    // antialiased lines. Lines keep their widths and the point markers (the circles and the
+    // "●" character) their size in pixels, so that a small picture is not a blur of dots;
+    // texts scale with the picture, so that the layout of the numbers holds at any size.
+    void SetFitMapping(double scale, const QPointF& offset);
 
   private:
+    QPointF Map(double x, double y) const { return m_offset + QPointF(x, y) * m_scale; }
+
     QPainter& m_painter;
     QFont m_font;
     int m_nClientHeight;
     QRectF m_page;
     Pen m_pen;
     QPoint m_position;
+    bool m_bFit = false;
+    double m_scale = 1.0;
+    QPointF m_offset;
 };
 
 // The font of the graph's titles and markers, the same on every device.

@@ -1,12 +1,16 @@
 #include "app/plot_export.h"
 
+#include <QDate>
 #include <QFileInfo>
+#include <QFontMetricsF>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QSaveFile>
 #include <QSvgGenerator>
+
+#include <algorithm>
 
 #include "app/painter_surface.h"
 #include "graph/plot_drawing.h"
@@ -25,26 +29,62 @@ QSize PlotPictureSize() {
     return QSize(640, 460);
 }
 
-void PaintPlot(const CLumoDoc& doc, QPainter& painter, const QSize& size) {
+void PaintPlot(const CLumoDoc& doc, QPainter& painter, const QSize& size,
+               const PlotOptions& options) {
     painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
     QPainterSurface surface(painter, PlotFont(), size.height());
-    DrawPlot(doc, surface);
+    DrawPlot(doc, surface, options);
 }
 
-QImage RenderPlotImage(const CLumoDoc& doc, const QSize& size) {
-    QImage image(size, QImage::Format_RGB32);
+QImage RenderPlotImage(const CLumoDoc& doc, const PictureOptions& options) {
+    const int n = std::clamp(options.resolution, 1, kMaxPictureResolution);
+    const QSize size = PlotPictureSize();
+    QImage image(size * n, QImage::Format_RGB32);
     QPainter painter(&image);
-    PaintPlot(doc, painter, size);
+    // The same picture, n device pixels per pane pixel: lines, markers and texts all grow.
+    painter.scale(n, n);
+    PaintPlot(doc, painter, size, PlotOptions{options.scales});
     painter.end();
     return image;
 }
 
-void PrintPlot(const CLumoDoc& doc, QPrinter& printer, int clientHeight) {
+QRectF PrintedPlotRect(const QRectF& page, double dotsPerInch) {
+    // 15 mm of white round the plot, less on a page too small for it; one header line on top.
+    const double margin = std::min(dotsPerInch * 15.0 / 25.4, page.width() * 0.08);
+    const double headerHeight = dotsPerInch * 10.0 / 72.0 * 2.0;
+    const QRectF room = page.adjusted(margin, margin + headerHeight, -margin, -margin);
+    const QRectF area = PrintedPlotArea();
+    const double scale = std::min(room.width() / area.width(), room.height() / area.height());
+    const QSizeF size(area.width() * scale, area.height() * scale);
+    return QRectF(room.center() - QPointF(size.width() / 2.0, size.height() / 2.0), size);
+}
+
+void PaintPrintedPage(const CLumoDoc& doc, QPainter& painter, const QRectF& page,
+                      double dotsPerInch, int clientHeight, const PlotOptions& options,
+                      const QString& header) {
+    const double margin = std::min(dotsPerInch * 15.0 / 25.4, page.width() * 0.08);
+    QFont font = PlotFont();
+    font.setPixelSize(std::max(1, static_cast<int>(dotsPerInch * 10.0 / 72.0)));
+    painter.save();
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    const QRectF headerRect(page.left() + margin, page.top() + margin, page.width() - 2 * margin,
+                            QFontMetricsF(font).height());
+    painter.drawText(headerRect, Qt::AlignLeft | Qt::AlignVCenter, header);
+    painter.drawText(headerRect, Qt::AlignRight | Qt::AlignVCenter,
+                     QDate::currentDate().toString(Qt::ISODate));
+    painter.restore();
+
+    QPainterSurface surface(painter, PlotFont(), clientHeight, PrintedPlotRect(page, dotsPerInch));
+    DrawPlot(doc, surface, options);
+}
+
+void PrintPlot(const CLumoDoc& doc, QPrinter& printer, int clientHeight, const PlotOptions& options,
+               const QString& header) {
     QPainter painter;
     if (!painter.begin(&printer)) return;
     const QRectF page(0.0, 0.0, printer.width(), printer.height());
-    QPainterSurface surface(painter, PlotFont(), clientHeight, page);
-    DrawPlot(doc, surface);
+    PaintPrintedPage(doc, painter, page, printer.resolution(), clientHeight, options, header);
     painter.end();
 }
 
@@ -54,7 +94,8 @@ bool IsPlotPictureName(const QString& path) {
            suffix == QLatin1String("pdf");
 }
 
-bool SavePlotPicture(const CLumoDoc& doc, const QString& path, QString* error) {
+bool SavePlotPicture(const CLumoDoc& doc, const QString& path, QString* error,
+                     const PictureOptions& options) {
     auto fail = [&](const QString& reason) {
         if (error != nullptr) {
             *error = QStringLiteral("グラフを %1 に保存できませんでした。(%2)").arg(path, reason);
@@ -71,7 +112,7 @@ bool SavePlotPicture(const CLumoDoc& doc, const QString& path, QString* error) {
     const QSize size = PlotPictureSize();
     bool painted = true;
     if (suffix == QLatin1String("png")) {
-        painted = RenderPlotImage(doc, size).save(&file, "PNG");
+        painted = RenderPlotImage(doc, options).save(&file, "PNG");
     } else if (suffix == QLatin1String("svg")) {
         QSvgGenerator svg;
         svg.setOutputDevice(&file);
@@ -80,7 +121,7 @@ bool SavePlotPicture(const CLumoDoc& doc, const QString& path, QString* error) {
         svg.setTitle(QStringLiteral("Lumo"));
         QPainter painter;
         painted = painter.begin(&svg);
-        if (painted) PaintPlot(doc, painter, size);
+        if (painted) PaintPlot(doc, painter, size, PlotOptions{options.scales});
     } else {
         // One point of the page per pixel of the pane, so the page is the picture.
         QPdfWriter pdf(&file);
@@ -90,7 +131,7 @@ bool SavePlotPicture(const CLumoDoc& doc, const QString& path, QString* error) {
         pdf.setTitle(QStringLiteral("Lumo"));
         QPainter painter;
         painted = painter.begin(&pdf);
-        if (painted) PaintPlot(doc, painter, size);
+        if (painted) PaintPlot(doc, painter, size, PlotOptions{options.scales});
     }
     if (!painted) {
         file.cancelWriting();

@@ -40,6 +40,10 @@ const char* EncodingName(TextEncoding encoding) {
             return "utf-8";
         case TextEncoding::kUtf8Bom:
             return "utf-8-bom";
+        case TextEncoding::kUtf16Le:
+            return "utf-16le";
+        case TextEncoding::kUtf16Be:
+            return "utf-16be";
     }
     return "utf-8";
 }
@@ -57,7 +61,8 @@ const char* LineEndName(LineEnd lineEnd) {
 }
 
 bool ParseEncoding(const QByteArray& name, TextEncoding& encoding) {
-    for (TextEncoding e : {TextEncoding::kCp932, TextEncoding::kUtf8, TextEncoding::kUtf8Bom}) {
+    for (TextEncoding e : {TextEncoding::kCp932, TextEncoding::kUtf8, TextEncoding::kUtf8Bom,
+                           TextEncoding::kUtf16Le, TextEncoding::kUtf16Be}) {
         if (name == EncodingName(e)) {
             encoding = e;
             return true;
@@ -92,6 +97,13 @@ bool DecodeAs(std::string_view bytes, const FileFormat& format, std::string& tex
             if (!IsValidUtf8(bytes)) return false;
             decoded.assign(bytes);
             break;
+        case TextEncoding::kUtf16Le:
+        case TextEncoding::kUtf16Be: {
+            const bool bigEndian = format.encoding == TextEncoding::kUtf16Be;
+            if (bytes.substr(0, 2) != (bigEndian ? "\xFE\xFF" : "\xFF\xFE")) return false;
+            if (!Utf16ToUtf8(bytes.substr(2), bigEndian, decoded)) return false;
+            break;
+        }
     }
     text.clear();
     text.reserve(decoded.size());

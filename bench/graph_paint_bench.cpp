@@ -1,6 +1,6 @@
-// Time of one paint of the graph pane, recorded instead of drawn: the two documented examples
-// and Scatchard documents whose x values span millions and trillions of units, where the
-// two-site curve has millions of samples per pixel column.
+// Time of one paint of the graph pane with its scales, recorded instead of drawn: the two
+// documented examples and Scatchard documents whose x values span millions and trillions of units,
+// where the two-site curve has millions of samples per pixel column.
 #include <benchmark/benchmark.h>
 
 #include "graph/plot_drawing.h"
@@ -30,11 +30,12 @@ void FillWideScatchard(lumo::CLumoDoc& doc, double span) {
     }
 }
 
-void Paint(benchmark::State& state, const lumo::CLumoDoc& doc) {
+// With the scales, as the pane draws at first.
+void Paint(benchmark::State& state, const lumo::CLumoDoc& doc, bool scales = true) {
     lumo::RecordingSurface surface;
     for (auto _ : state) {
         surface.Clear();
-        lumo::DrawPlot(doc, surface);
+        lumo::DrawPlot(doc, surface, lumo::PlotOptions{scales});
         benchmark::DoNotOptimize(surface.Primitives().data());
     }
     state.counters["primitives"] = static_cast<double>(surface.Primitives().size());
@@ -65,5 +66,13 @@ void BM_PaintScatchardWideSpan(benchmark::State& state) {
     Paint(state, doc);
 }
 BENCHMARK(BM_PaintScatchardWideSpan)->Arg(3)->Arg(7)->Arg(12);
+
+// The classic picture, without scales, for comparison.
+void BM_PaintScatchardExampleClassic(benchmark::State& state) {
+    lumo::CLumoDoc doc;
+    lumo::test::FillScatchardExample(doc);
+    Paint(state, doc, false);
+}
+BENCHMARK(BM_PaintScatchardExampleClassic);
 
 }  // namespace

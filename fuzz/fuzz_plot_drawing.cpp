@@ -46,5 +46,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     lumo::DrawPlot(doc, surface);
     // Bounded work whatever the span: a few segments per pixel column at most.
     if (surface.Primitives().size() > 1000000) std::abort();
+    // The scales add a few hundred primitives at most, whatever the extents.
+    const std::size_t plain = surface.Primitives().size();
+    surface.Clear();
+    lumo::DrawPlot(doc, surface, lumo::PlotOptions{true});
+    if (surface.Primitives().size() > plain + 1000) std::abort();
     return 0;
 }

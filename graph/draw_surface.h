@@ -3,6 +3,7 @@
 // graph pane: (0, 0) at its top-left corner, x to the right and y downwards.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 namespace lumo {
@@ -22,6 +23,28 @@ struct Pen {
 };
 
 enum class StockBrush { kBlack, kWhite };
+
+// The box a text takes, in pane pixels.
+struct TextSize {
+    int width = 0;
+    int height = 0;
+    friend bool operator==(const TextSize&, const TextSize&) = default;
+};
+
+// A text's box when the surface cannot measure its font: 8 pixels for each one-byte character
+// and 14 for every other, one line of 20 pixels, which is what the pane's 14-pixel font needs.
+inline TextSize EstimateTextSize(std::string_view utf8) {
+    int width = 0;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        if (c < 0x80) {
+            width += 8;
+        } else if ((c & 0xC0) != 0x80) {
+            width += 14;  // the lead byte of a longer character
+        }
+    }
+    return {width, 20};
+}
 
 class IDrawSurface {
   public:
@@ -49,6 +72,8 @@ class IDrawSurface {
     // UTF-8 text in the default font, black on an opaque white box, with its top-left corner at
     // (x, y).
     virtual void TextOut(int x, int y, std::string_view utf8) = 0;
+    // The box that TextOut would fill for `utf8`; the scales lay their numbers out with it.
+    virtual TextSize MeasureText(std::string_view utf8) const { return EstimateTextSize(utf8); }
 };
 
 }  // namespace lumo

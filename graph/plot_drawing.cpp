@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "graph/plot_painter.h"
+#include "graph/plot_scales.h"
 #include "graph/two_site_curve.h"
 
 namespace lumo {
@@ -20,7 +21,7 @@ void SetUpPrinting(IDrawSurface& surface) {
     }
 }
 
-void DrawScatchard(const CLumoDoc& doc, PlotPainter& p) {
+void DrawScatchard(const CLumoDoc& doc, PlotPainter& p, const PlotOptions& options) {
     constexpr double x0 = kScatchardOriginX;
     constexpr double y0 = kOriginY;
     const double sx = doc.m_dXMax * kScaleFraction;
@@ -78,11 +79,15 @@ void DrawScatchard(const CLumoDoc& doc, PlotPainter& p) {
     p.LineTo(x0, y0 - PixelCount(k2 * b2, sy));
     p.SetPen(previous);
 
+    if (options.scales) {
+        DrawScatchardScales(p, sx, sy);
+        return;
+    }
     p.TextOut(20.0, 180.0, "B/F");
     p.TextOut(230.0, 425.0, "Bound");
 }
 
-void DrawLineweaverBurk(const CLumoDoc& doc, PlotPainter& p) {
+void DrawLineweaverBurk(const CLumoDoc& doc, PlotPainter& p, const PlotOptions& options) {
     constexpr double x0 = kLineweaverOriginX;
     constexpr double y0 = kOriginY;
     Pen previous = p.SelectPen(kAxisPen);
@@ -111,6 +116,10 @@ void DrawLineweaverBurk(const CLumoDoc& doc, PlotPainter& p) {
     p.LineTo(PixelCount(doc.m_dX[0], sx) + x0, y0 - PixelCount(doc.m_dY[0], sy));
     p.SetPen(previous);
 
+    if (options.scales) {
+        DrawLineweaverScales(p, sx, sy, k, PixelCount(doc.m_dLbIntercept, sy));
+        return;
+    }
     p.TextOut(390.0, 420.0, "1/[s]");
     p.TextOut(160.0, 200.0, "1/[v]");
     p.TextOut(170.0 - k, 420.0, "1/Km");
@@ -119,12 +128,12 @@ void DrawLineweaverBurk(const CLumoDoc& doc, PlotPainter& p) {
 
 }  // namespace
 
-void DrawPlot(const CLumoDoc& doc, IDrawSurface& surface) {
+void DrawPlot(const CLumoDoc& doc, IDrawSurface& surface, const PlotOptions& options) {
     PlotPainter painter(surface);
     if (doc.m_nScatchard == 1) {
-        DrawScatchard(doc, painter);
+        DrawScatchard(doc, painter, options);
     } else if (doc.m_nLineweaver == 1) {
-        DrawLineweaverBurk(doc, painter);
+        DrawLineweaverBurk(doc, painter, options);
     }
 }
 

@@ -17,9 +17,16 @@ inline constexpr double kCoordinateClip = 32000.0;
 inline constexpr Pen kAxisPen{3, {0, 0, 255}};
 inline constexpr Pen kCurvePen{1, {255, 0, 0}};
 
+// What the user chose to see beside the plot.
+struct PlotOptions {
+    // Tick marks with numbers on both axes, the titles laid out around them. Off draws the
+    // classic picture, primitive for primitive.
+    bool scales = false;
+};
+
 // Draws the plot that the record's mode flags select. Every paint redraws everything; nothing
 // is kept between calls. When the surface prints, the pane is mapped onto the page once, before
 // anything is drawn.
-void DrawPlot(const CLumoDoc& doc, IDrawSurface& surface);
+void DrawPlot(const CLumoDoc& doc, IDrawSurface& surface, const PlotOptions& options = {});
 
 }  // namespace lumo

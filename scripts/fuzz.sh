@@ -11,7 +11,15 @@ cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWith
     -DLUMO_FUZZ=ON -DLUMO_BUILD_APP=OFF -DLUMO_BUILD_TESTS=OFF -DLUMO_BUILD_BENCH=OFF >/dev/null
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=($(sed -n 's/^lumo_fuzz_target(\([a-z_]*\).*/\1/p' fuzz/CMakeLists.txt))
-cmake --build build-fuzz -j2 --target "${targets[@]}"
+cmake --build build-fuzz -j2 --target "${targets[@]}" ub_self_check
+
+# Undefined behaviour must fail a run; a build that only reports it would pass every input.
+printf overflow >build-fuzz/ub-input
+if build-fuzz/fuzz/ub_self_check build-fuzz/ub-input >build-fuzz/ub-self-check.log 2>&1 ||
+    ! grep -q "runtime error" build-fuzz/ub-self-check.log; then
+    echo "fuzz: undefined behaviour does not stop a run; check the sanitizer flags" >&2
+    exit 1
+fi
 
 for t in "${targets[@]}"; do
     work="build-fuzz/corpus/$t"

@@ -8,6 +8,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev libboost-math-dev
     nlohmann-json3-dev libeigen3-dev
     fonts-noto-cjk
+    locales libc-l10n
 )
 
 missing=()

@@ -43,14 +43,14 @@ bool OnRejectionTest(AnalysisContext& ctx) {
     }
     if (values.marks > 1) {
         ctx.AppendPrompt(kOneMarkPrompt);
-        doc.SetModifiedFlag(false);
+        ctx.RestoreModifiedFlag();
         return false;
     }
     // The critical values exist only for these sample sizes.
     const int n = values.count;
     if (n < kRejectionMinN || n > kRejectionMaxN) {
         ctx.AppendPrompt(kSampleSizePrompt);
-        doc.SetModifiedFlag(false);
+        ctx.RestoreModifiedFlag();
         return false;
     }
     doc.m_nCount = n;

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <clocale>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -92,6 +93,29 @@ bool LockFile(const std::string& path, bool locked) {
     return true;
 }
 
+ScopedLocale::ScopedLocale(const std::string& name) {
+    m_previous = std::setlocale(LC_ALL, nullptr);
+    m_ok = std::setlocale(LC_ALL, name.c_str()) != nullptr;
+    if (m_ok) return;
+    // "ja_JP.UTF-8" is made from the locale source "ja_JP" and the character map "UTF-8".
+    const size_t dot = name.find('.');
+    if (dot == std::string::npos) return;
+    static const TempDir generated;
+    std::string charmap = name.substr(dot + 1);
+    if (charmap == "eucJP") charmap = "EUC-JP";
+    const std::string command = "localedef -i " + name.substr(0, dot) + " -f " + charmap + " " +
+                                generated.path() + "/" + name + " >/dev/null 2>&1";
+    // localedef may warn and still write the locale; setlocale below says whether it did.
+    if (std::system(command.c_str()) == -1) return;
+    ::setenv("LOCPATH", generated.path().c_str(), 1);
+    m_ok = std::setlocale(LC_ALL, name.c_str()) != nullptr;
+}
+
+ScopedLocale::~ScopedLocale() {
+    ::unsetenv("LOCPATH");
+    std::setlocale(LC_ALL, m_previous.c_str());
+}
+
 AnalysisRun AnalysisFixture::Run(bool (*handler)(AnalysisContext&), std::string_view worksheetText,
                                  std::string_view reportName, bool modifiedBefore) {
     sheet.SetText(worksheetText);
@@ -123,15 +147,27 @@ std::string ReportBytes(std::string_view utf8WithLf) {
     return ToCp932(crlf);
 }
 
-ProcessResult RunLumo(const std::vector<std::string>& args, const std::string& cwd) {
+ProcessResult RunLumo(const std::vector<std::string>& args, const std::string& cwd,
+                      StdoutTo stdoutTo) {
     ProcessResult result;
     TempDir io;
     const std::string outPath = io.File("out");
     const std::string errPath = io.File("err");
+    int pipeEnds[2] = {-1, -1};
+    if (stdoutTo == StdoutTo::kClosedPipe) {
+        if (::pipe(pipeEnds) != 0) return result;
+        ::close(pipeEnds[0]);  // nobody reads: every write fails with EPIPE or SIGPIPE
+    }
     const pid_t pid = ::fork();
     if (pid == 0) {
         if (::chdir(cwd.c_str()) != 0) ::_exit(127);
-        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        int out = -1;
+        if (stdoutTo == StdoutTo::kClosedPipe) {
+            out = pipeEnds[1];
+        } else {
+            out = ::open(stdoutTo == StdoutTo::kFullDevice ? "/dev/full" : outPath.c_str(),
+                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        }
         const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int in = ::open("/dev/null", O_RDONLY);
         ::dup2(out, 1);
@@ -147,6 +183,7 @@ ProcessResult RunLumo(const std::vector<std::string>& args, const std::string& c
         ::execv(binary.c_str(), argv.data());
         ::_exit(127);
     }
+    if (pipeEnds[1] >= 0) ::close(pipeEnds[1]);
     // A run that hangs is ended after a generous while and counts as killed, so that a test
     // of a hang fails instead of never finishing.
     int status = 0;

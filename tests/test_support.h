@@ -37,6 +37,22 @@ bool LockFolder(const std::string& path, bool locked);
 // The same for a file: write-protected (mode 0444, and immutable for root), or given back.
 bool LockFile(const std::string& path, bool locked);
 
+// Switches the C library to a locale such as "ja_JP.UTF-8" or "ja_JP.eucJP" while it lives,
+// generating the locale with localedef into a folder of the test's own when the system has not
+// installed it. ok() is false when it cannot be had here.
+class ScopedLocale {
+  public:
+    explicit ScopedLocale(const std::string& name);
+    ~ScopedLocale();
+    ScopedLocale(const ScopedLocale&) = delete;
+    ScopedLocale& operator=(const ScopedLocale&) = delete;
+    bool ok() const { return m_ok; }
+
+  private:
+    std::string m_previous;
+    bool m_ok = false;
+};
+
 // Message boxes collected instead of shown.
 class RecordingMessageBox : public IMessageBox {
   public:
@@ -61,9 +77,10 @@ class AnalysisFixture {
   public:
     AnalysisFixture() { doc.AttachWorksheet(&sheet); }
     // Runs `handler` on `worksheetText`; the document keeps what earlier runs left in it.
-    // `modifiedBefore` is the modified flag at the start, as if the user had typed the data.
+    // `modifiedBefore` is the modified flag at the start: true as if the user had typed the
+    // data and not saved it, false as if it had just been opened.
     AnalysisRun Run(bool (*handler)(AnalysisContext&), std::string_view worksheetText,
-                    std::string_view reportName, bool modifiedBefore = true);
+                    std::string_view reportName, bool modifiedBefore = false);
 
     TempDir dir;
     bool details = false;  // runs append the detail block
@@ -82,7 +99,11 @@ struct ProcessResult {
     std::string out;
     std::string err;
 };
-ProcessResult RunLumo(const std::vector<std::string>& args, const std::string& cwd);
+// Where the program's standard output goes: a file the result collects, a pipe whose reader has
+// already gone, or a device that is always full.
+enum class StdoutTo { kFile, kClosedPipe, kFullDevice };
+ProcessResult RunLumo(const std::vector<std::string>& args, const std::string& cwd,
+                      StdoutTo stdoutTo = StdoutTo::kFile);
 
 // Where the checkout's examples/ are.
 std::string ExamplePath(std::string_view name);

@@ -153,6 +153,94 @@ bool Utf8ToCp932(std::string_view utf8, std::string& cp932, bool lossy) {
     return allConverted;
 }
 
+namespace {
+
+unsigned Utf16Unit(std::string_view s, size_t i, bool bigEndian) {
+    const unsigned b0 = static_cast<unsigned char>(s[i]);
+    const unsigned b1 = static_cast<unsigned char>(s[i + 1]);
+    return bigEndian ? (b0 << 8u) | b1 : (b1 << 8u) | b0;
+}
+
+void AppendUtf8(unsigned cp, std::string& out) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+void AppendUtf16Unit(unsigned unit, bool bigEndian, std::string& out) {
+    const auto high = static_cast<char>((unit >> 8) & 0xFF);
+    const auto low = static_cast<char>(unit & 0xFF);
+    out += bigEndian ? high : low;
+    out += bigEndian ? low : high;
+}
+
+}  // namespace
+
+bool Utf16ToUtf8(std::string_view utf16, bool bigEndian, std::string& utf8) {
+    utf8.clear();
+    utf8.reserve(utf16.size());
+    bool valid = true;
+    size_t i = 0;
+    for (; i + 1 < utf16.size(); i += 2) {
+        const unsigned unit = Utf16Unit(utf16, i, bigEndian);
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 3 < utf16.size()) {
+            const unsigned low = Utf16Unit(utf16, i + 2, bigEndian);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                AppendUtf8(0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00), utf8);
+                i += 2;
+                continue;
+            }
+        }
+        if (unit >= 0xD800 && unit <= 0xDFFF) {
+            utf8 += kReplacement;
+            valid = false;
+        } else {
+            AppendUtf8(unit, utf8);
+        }
+    }
+    if (i < utf16.size()) {
+        utf8 += kReplacement;
+        valid = false;
+    }
+    return valid;
+}
+
+void Utf8ToUtf16(std::string_view utf8, bool bigEndian, std::string& utf16) {
+    utf16.clear();
+    utf16.reserve(2 * utf8.size());
+    while (!utf8.empty()) {
+        const size_t len = Utf8SequenceLength(utf8);
+        unsigned cp = 0xFFFD;
+        if (len == 1) {
+            cp = static_cast<unsigned char>(utf8[0]);
+        } else if (len > 1) {
+            cp = static_cast<unsigned char>(utf8[0]) & (0x7Fu >> len);
+            for (size_t k = 1; k < len; ++k) {
+                cp = (cp << 6) | (static_cast<unsigned char>(utf8[k]) & 0x3Fu);
+            }
+        }
+        utf8.remove_prefix(len == 0 ? 1 : len);
+        if (cp >= 0x10000) {
+            AppendUtf16Unit(0xD800 + ((cp - 0x10000) >> 10), bigEndian, utf16);
+            AppendUtf16Unit(0xDC00 + ((cp - 0x10000) & 0x3FF), bigEndian, utf16);
+        } else {
+            AppendUtf16Unit(cp, bigEndian, utf16);
+        }
+    }
+}
+
 std::string ToCp932(std::string_view utf8) {
     std::string out;
     Utf8ToCp932(utf8, out, true);

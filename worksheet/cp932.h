@@ -16,6 +16,13 @@ bool Cp932ToUtf8(std::string_view cp932, std::string& utf8);
 // when `lossy` is true; otherwise the conversion stops and returns false.
 bool Utf8ToCp932(std::string_view utf8, std::string& cp932, bool lossy);
 
+// Decodes UTF-16 (without its byte-order mark) into UTF-8. A lone surrogate and an odd last
+// byte become U+FFFD; returns false when any such replacement was made.
+bool Utf16ToUtf8(std::string_view utf16, bool bigEndian, std::string& utf8);
+
+// Encodes UTF-8 into UTF-16 (without a byte-order mark); invalid UTF-8 becomes U+FFFD.
+void Utf8ToUtf16(std::string_view utf8, bool bigEndian, std::string& utf16);
+
 // Convenience for the program's own texts, which are all representable in CP932.
 std::string ToCp932(std::string_view utf8);
 std::string ToUtf8(std::string_view cp932);

@@ -5,6 +5,29 @@
 namespace lumo {
 namespace {
 
+// True when the field is one number and nothing else, as far as the reader is concerned: with
+// marks, letters after the number are the mark.
+bool ReadsCleanly(const char* field, bool detectMarks) {
+    const std::string_view text(field);
+    size_t used = 0;
+    AtoF(text, &used);
+    if (used == 0) return false;
+    for (size_t k = used; k < text.size(); ++k) {
+        if (!(detectMarks && IsMarkByte(text[k]))) return false;
+    }
+    return true;
+}
+
+std::string Number(double v) {
+    std::string text = Format("%f", v);
+    // Six decimals are the reports' form; the warning shows the value without trailing zeros.
+    if (text.find('.') != std::string::npos) {
+        while (!text.empty() && text.back() == '0') text.pop_back();
+        if (!text.empty() && text.back() == '.') text.pop_back();
+    }
+    return text;
+}
+
 bool StartsWithTwo(const char* buffer, int count, char c) {
     return count >= 2 && buffer[0] == c && buffer[1] == c;
 }
@@ -12,6 +35,11 @@ bool StartsWithTwo(const char* buffer, int count, char c) {
 }  // namespace
 
 PairRows ReadPairRows(const IWorksheet& sheet, bool detectMarks) {
+    return ReadPairRows(sheet, detectMarks, nullptr);
+}
+
+PairRows ReadPairRows(const IWorksheet& sheet, bool detectMarks,
+                      std::vector<LineWarning>* warnings) {
     PairRows rows;
     char buffer[kLineCapacity + 1];
     for (int i = 0;; ++i) {
@@ -49,6 +77,18 @@ PairRows ReadPairRows(const IWorksheet& sheet, bool detectMarks) {
         }
         rows.x[i] = AtoF(buffer);
         rows.y[i] = last != nullptr ? AtoF(last) : 0.0;
+        if (warnings != nullptr) {
+            const bool clean =
+                ReadsCleanly(buffer, detectMarks) &&
+                (last == nullptr || *last == '\0' || ReadsCleanly(last, detectMarks));
+            const std::string reading =
+                "(" + Number(rows.x[i]) + ", " + Number(rows.y[i]) + ") として読まれます";
+            if (!clean) {
+                warnings->push_back({i, "数値として読めません：" + reading});
+            } else if (last == nullptr) {
+                warnings->push_back({i, "区切り（, かタブ）がありません：" + reading});
+            }
+        }
         rows.marked[i] = marked;
         rows.count = i + 1;
     }

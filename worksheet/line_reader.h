@@ -4,6 +4,9 @@
 // the analyses have room for.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "worksheet/lumo_doc.h"
 #include "worksheet/worksheet.h"
 
@@ -28,6 +31,17 @@ struct PairRows {
     bool NoData() const { return count == 0 && end == ReadEnd::kEmptyLine; }
 };
 PairRows ReadPairRows(const IWorksheet& sheet, bool detectMarks);
+
+// A data row whose first or last field holds text that is not a number: the line number (from
+// 0) and a sentence, in UTF-8, saying what the row is read as.
+struct LineWarning {
+    int line;
+    std::string message;
+};
+// Reads as ReadPairRows does and also collects a warning for every row that does not read
+// cleanly. A mark letter after the last number is a mark, not a fault.
+PairRows ReadPairRows(const IWorksheet& sheet, bool detectMarks,
+                      std::vector<LineWarning>* warnings);
 
 // One value per line, as the rejection test reads it: blanks removed, "--" stops only as the
 // first two characters, the value ends at the first ',' or tab. The first mark letter of a

@@ -61,13 +61,13 @@ SaveResult CLumoDoc::OnSaveDocument(const std::string& path, const FileFormat& f
         return result;
     }
     std::string bytes;
-    const bool unchanged = !m_strPathName.empty() && text == m_loadedText &&
-                           format.encoding == m_format.encoding &&
-                           format.lineEnd == m_format.lineEnd;
-    if (unchanged) {
-        // An unedited worksheet goes back byte for byte, whatever mix of line ends it had.
-        bytes = m_loadedBytes;
-    } else if (!EncodeWorksheet(text, format, bytes)) {
+    // In the encoding it was opened with, what the user did not change keeps its bytes.
+    const bool sameEncoding = !m_strPathName.empty() && format.encoding == m_format.encoding &&
+                              format.lineEnd == m_format.lineEnd;
+    const bool encoded = sameEncoding
+                             ? EncodeWorksheetOver(m_loadedBytes, m_loadedText, text, format, bytes)
+                             : EncodeWorksheet(text, format, bytes);
+    if (!encoded) {
         result.error = FileError::kNotRepresentable;
         result.message = NotRepresentableMessage(path);
         return result;
@@ -76,8 +76,8 @@ SaveResult CLumoDoc::OnSaveDocument(const std::string& path, const FileFormat& f
     if (!result.ok()) return result;
     m_strPathName = path;
     m_format = format;
-    // Writing the loaded bytes back keeps whatever could not be decoded.
-    m_format.hadInvalidBytes = unchanged && format.hadInvalidBytes;
+    // Lines kept as they were keep whatever could not be decoded.
+    m_format.hadInvalidBytes = HasUndecodableBytes(bytes, format.encoding);
     m_loadedText = text;
     m_loadedBytes = std::move(bytes);
     SetModifiedFlag(false);

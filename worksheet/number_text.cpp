@@ -11,6 +11,11 @@ double AtoF(const char* text) {
 }
 
 double AtoF(std::string_view text) {
+    return AtoF(text, nullptr);
+}
+
+double AtoF(std::string_view text, size_t* used) {
+    if (used != nullptr) *used = 0;
     size_t i = 0;
     auto isSpace = [](char c) {
         return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
@@ -39,6 +44,7 @@ double AtoF(std::string_view text) {
             end = j;
         }
     }
+    if (used != nullptr) *used = end;
     double value = 0.0;
     // from_chars rounds correctly like strtod and gives ±inf or 0 with result_out_of_range,
     // in which case `value` is left alone; strtod gives ±HUGE_VAL or the tiny result.

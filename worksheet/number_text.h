@@ -13,6 +13,8 @@ namespace lumo {
 // forms, and a decimal comma of the user's locale is never taken for a point.
 double AtoF(const char* text);
 double AtoF(std::string_view text);
+// The same, telling in `used` how many bytes of `text` the number took (0 when there was none).
+double AtoF(std::string_view text, size_t* used);
 
 // One argument of Format: a double, an integer, a character or a text.
 class FormatArg {

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "worksheet/cp932.h"
+#include "worksheet/system_error.h"
 
 namespace lumo {
 
@@ -82,6 +83,10 @@ std::string AnalysisContext::ReportPath(std::string_view name) const {
 }
 
 void AnalysisContext::AppendText(std::string_view cp932) {
+    if (cp932.empty()) return;
+    if (cp932.front() != '\r' && cp932.front() != '\n' && !m_sheet.EndsAtLineStart()) {
+        m_sheet.AppendText("\r\n");
+    }
     m_sheet.AppendText(cp932);
     m_doc.SetModifiedFlag(true);
 }
@@ -111,7 +116,7 @@ std::string AnalysisContext::RefusalText(const ReportFile& file, std::string_vie
     }
     if (opening) {
         return "レポートファイル「" + std::string(name) + "」をフォルダ「" + FolderOf(path) +
-               "」に作成できませんでした（" + ToUtf8(std::strerror(file.Error())) +
+               "」に作成できませんでした（" + SystemErrorUtf8(file.Error()) +
                "）。書き込みのできるフォルダで実行して下さい。\r\n";
     }
     return "レポートファイル「" + std::string(name) + "」をフォルダ「" + FolderOf(path) +
@@ -168,12 +173,12 @@ void AnalysisContext::AppendReportBytes(std::string_view bytes) {
     }
     AppendText(kReportSeparator);
     AppendText(report);
-    m_doc.SetModifiedFlag(false);
+    RestoreModifiedFlag();
 }
 
 void AnalysisContext::AppendNoDataMessage() {
     AppendUtf8(kNoDataMessage);
-    m_doc.SetModifiedFlag(false);
+    RestoreModifiedFlag();
 }
 
 void AnalysisContext::AppendPrompt(std::string_view utf8Text) {

@@ -63,7 +63,11 @@ class AnalysisContext {
   public:
     AnalysisContext(IWorksheet& sheet, CLumoDoc& doc, IMessageBox& messages,
                     const void* sender = nullptr)
-        : m_sheet(sheet), m_doc(doc), m_messages(messages), m_sender(sender) {}
+        : m_sheet(sheet),
+          m_doc(doc),
+          m_messages(messages),
+          m_sender(sender),
+          m_bModifiedBefore(doc.IsModified()) {}
 
     IWorksheet& Sheet() const { return m_sheet; }
     CLumoDoc& Doc() const { return m_doc; }
@@ -85,8 +89,9 @@ class AnalysisContext {
     void SetReportDirectory(std::string dir) { m_reportDir = std::move(dir); }
     std::string ReportPath(std::string_view name) const;
 
-    // Appends CP932 text at the end of the worksheet; like any change, it marks the document
-    // modified.
+    // Appends CP932 text at the end of the worksheet, on a line of its own: when the last line
+    // has no line break, one comes first, so a message never joins the user's last data line.
+    // Like any change, it marks the document modified.
     void AppendText(std::string_view cp932);
     void AppendUtf8(std::string_view utf8);
 
@@ -99,16 +104,20 @@ class AnalysisContext {
     // false, with a message in the worksheet, when the report could not be written.
     bool FinishReport(ReportFile& file, std::string_view name);
 
-    // Reads a report file back and appends it behind the 42-hyphen separator; clears the
-    // modified flag. Returns false when the file could not be read; only a regular file of
-    // at most kMaxFileBytes is read.
+    // Reads a report file back and appends it behind the 42-hyphen separator; the modified flag
+    // goes back to what it was before the run. Returns false when the file could not be read;
+    // only a regular file of at most kMaxFileBytes is read.
     bool AppendReportFile(std::string_view name);
     // Appends report bytes, read-back style (CR LF or LF ends a line, NUL is dropped), behind
-    // the separator; clears the modified flag.
+    // the separator; the modified flag goes back to what it was before the run.
     void AppendReportBytes(std::string_view bytes);
 
-    // The no-data message; the modified flag is cleared after it.
+    // The no-data message; the modified flag goes back to what it was before the run.
     void AppendNoDataMessage();
+    // A report or a closing message alone never makes the worksheet count as modified, and
+    // never makes the user's unsaved typing count as saved: the flag is put back to what it was
+    // when the run began.
+    void RestoreModifiedFlag() { m_doc.SetModifiedFlag(m_bModifiedBefore); }
     // "\r\n" + 34 hyphens + "\r\n" followed by `utf8Text`, the form of every prompt.
     void AppendPrompt(std::string_view utf8Text);
     // The prompt for more data rows than an analysis can take.
@@ -121,6 +130,7 @@ class AnalysisContext {
     CLumoDoc& m_doc;
     IMessageBox& m_messages;
     const void* m_sender;
+    bool m_bModifiedBefore;
     std::string m_reportDir;
     nlohmann::ordered_json m_record = nlohmann::ordered_json::object();
     bool m_details = false;

@@ -18,6 +18,7 @@ class TextWorksheet : public IWorksheet {
     int GetLine(int index, char* buffer) const override;
     void AppendText(std::string_view cp932) override;
     std::string GetText() const override { return m_text; }
+    bool EndsAtLineStart() const override { return m_text.empty() || m_text.back() == '\n'; }
     void SetText(std::string_view utf8) override;
 
     // Everything appended since the text was last set, as UTF-8 with "\n" line breaks.

@@ -22,6 +22,13 @@ class IWorksheet {
     // it into view and keeps it out of the undo history.
     virtual void AppendText(std::string_view cp932) = 0;
 
+    // True when the text is empty or ends with a line break, so an append starts a new line.
+    // The default looks at the whole text; a worksheet that can answer cheaper says so.
+    virtual bool EndsAtLineStart() const {
+        const std::string text = GetText();
+        return text.empty() || text.back() == '\n';
+    }
+
     // The whole text as UTF-8 with "\n" line breaks, and its replacement (File, Open and New).
     virtual std::string GetText() const = 0;
     virtual void SetText(std::string_view utf8) = 0;

@@ -10,7 +10,8 @@ namespace lumo {
 // Files larger than this are refused, as the worksheet control always refused them.
 constexpr std::size_t kMaxFileBytes = 1048575;
 
-enum class TextEncoding { kCp932, kUtf8, kUtf8Bom };
+// UTF-16 is recognised by its byte-order mark only, and saved back with it.
+enum class TextEncoding { kCp932, kUtf8, kUtf8Bom, kUtf16Le, kUtf16Be };
 enum class LineEnd { kCrLf, kLf, kCr };
 
 // How a file's text is stored. A new worksheet is CP932 with CR LF, the format the program's
@@ -31,9 +32,20 @@ struct DecodedText {
 // Detects the encoding and the line-end style and decodes. CR LF, LF and CR all end a line.
 DecodedText DecodeWorksheet(std::string_view bytes);
 
+// True when some of the bytes are not valid in the encoding.
+bool HasUndecodableBytes(std::string_view bytes, TextEncoding encoding);
+
 // Encodes UTF-8 text with "\n" line breaks. Fails (returns false) when the format is CP932 and
 // the text holds a character that CP932 cannot hold.
 bool EncodeWorksheet(std::string_view utf8Text, const FileFormat& format, std::string& bytes);
+
+// Encodes the text of a worksheet that was loaded from `loadedBytes` (decoded as `loadedText`)
+// and is saved in the same encoding: what the user did not change is written as it was read.
+// Text appended since is written behind the loaded bytes; otherwise every unchanged line keeps
+// its bytes and its line break, and only new and edited lines are encoded, ending as `format`
+// says. Fails as EncodeWorksheet does.
+bool EncodeWorksheetOver(std::string_view loadedBytes, std::string_view loadedText,
+                         std::string_view utf8Text, const FileFormat& format, std::string& bytes);
 
 enum class FileError {
     kNone,

@@ -120,7 +120,13 @@ int ScriptedDialogs::Exec(QDialog& dialog) {
 }
 
 FrameFixture::FrameFixture(bool freshSettings) : m_previousDir(QDir::currentPath()) {
-    if (freshSettings) QSettings(QStringLiteral("lumo"), QStringLiteral("lumo")).clear();
+    if (freshSettings) {
+        QSettings settings(QStringLiteral("lumo"), QStringLiteral("lumo"));
+        settings.clear();
+        // The classic picture, pixel for pixel: no scales, drawn at its fixed size.
+        settings.setValue(QStringLiteral("graph/showScales"), false);
+        settings.setValue(QStringLiteral("graph/actualSize"), true);
+    }
     QDir::setCurrent(QString::fromStdString(dir.path()));
     dialogs.printFile = QString::fromStdString(dir.File("print.pdf"));
     dialogs.previewFile = QString::fromStdString(dir.File("preview.pdf"));

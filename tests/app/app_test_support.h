@@ -68,7 +68,8 @@ class ScriptedDialogs : public IFrameDialogs {
 // temporary folder for the report files.
 class FrameFixture {
   public:
-    // `freshSettings` starts from an empty recent-file list, as on a first run.
+    // `freshSettings` starts from an empty recent-file list, as on a first run, with the graph
+    // pane showing the classic picture (no scales, actual size).
     explicit FrameFixture(bool freshSettings = true);
     ~FrameFixture();
 

@@ -8,6 +8,7 @@
 
 #include "tests/test_support.h"
 #include "worksheet/cp932.h"
+#include "worksheet/worksheet_file.h"
 
 namespace lumo {
 namespace {
@@ -44,6 +45,29 @@ TEST(CommandLine, DesktopProgramWithoutADisplaySaysWhatToDo) {
     const int status = std::system(command.c_str());
     EXPECT_EQ(WEXITSTATUS(status), 2);
     EXPECT_NE(ReadFile(dir.File("err")).find("lumo --run"), std::string::npos);
+}
+
+TEST(CommandLine, RowsThatDoNotReadAsNumbersAreWarnedOnStandardError) {
+    TempDir dir;
+    // A header row, blanks inside a number, full-width digits, then clean rows.
+    WriteFile(dir.File("d.txt"), ToCp932("conc\tresp\r\n1 2\r\n１,２\r\n2,4\r\n3,7\r\n"));
+    WriteFile(dir.File("clean.txt"), ToCp932("1,2\r\n2,4\r\n3,7\r\n"));
+    const auto warned = RunLumo({"--run", "correlation", dir.File("d.txt")}, dir.path());
+    EXPECT_EQ(warned.err,
+              "lumo: warning: line 1: 数値として読めません：(0, 0) として読まれます\n"
+              "lumo: warning: line 2: 区切り（, かタブ）がありません：(12, 0) として読まれます\n"
+              "lumo: warning: line 3: 数値として読めません：(0, 0) として読まれます\n");
+    // The warnings change nothing else: the same report and status as a run without them.
+    WriteFile(dir.File("d2.txt"), ToCp932("conc\tresp\r\n1 2\r\n１,２\r\n2,4\r\n3,7\r\n"));
+    const auto quiet = RunLumo({"--run", "correlation", dir.File("d2.txt")}, dir.path());
+    EXPECT_EQ(warned.out, quiet.out);
+    EXPECT_EQ(warned.exitCode, 0);
+    const auto clean = RunLumo({"--run", "correlation", dir.File("clean.txt")}, dir.path());
+    EXPECT_EQ(clean.err, "");
+    // A mark after the last number is a mark for the Scatchard readers, not a fault.
+    WriteFile(dir.File("s.txt"), "1, 2.886 X\r\nX2, 2\r\n");
+    const auto marks = RunLumo({"--run", "scatchard", dir.File("s.txt")}, dir.path());
+    EXPECT_EQ(marks.err, "lumo: warning: line 2: 数値として読めません：(0, 2) として読まれます\n");
 }
 
 TEST(CommandLine, HelpListsTheAnalyses) {
@@ -99,6 +123,53 @@ TEST(CommandLine, Utf8WorksheetIsReadAndSavedAsUtf8) {
     const std::string saved = ReadFile(dir.File("d.txt"));
     EXPECT_EQ(saved.rfind("1,2 データ\n2,4\n", 0), 0u);
     EXPECT_NE(saved.find("相関係数(r)="), std::string::npos);
+}
+
+TEST(CommandLine, AnalysedAndSavedWorksheetKeepsItsBytesAsPrefix) {
+    std::string utf16;
+    Utf8ToUtf16("1,2\r\n2,4\r\n3,6\r\n\r\nメモ\r\n", false, utf16);
+    std::string utf16Be;
+    Utf8ToUtf16("1,2\n2,4\n3,6\n", true, utf16Be);
+    const std::string files[] = {
+        // ≒ and 纊, which CP932 would encode otherwise, and mixed line ends.
+        "1,2\r\n2,4\n3,6\r\n\r\n\x87\x90\xED\x40 memo\rend",
+        "1,2\n2,4\n3,6\n\nmemo\r",
+        "\xFF\xFE" + utf16,
+        "\xFE\xFF" + utf16Be,
+    };
+    for (const std::string& bytes : files) {
+        TempDir dir;
+        WriteFile(dir.File("d.txt"), bytes);
+        const auto r = RunLumo({"--run", "correlation", dir.File("d.txt"), "--save"}, dir.path());
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_NE(r.out.find("相関係数(r)= 1.000000"), std::string::npos) << r.out;
+        const std::string saved = ReadFile(dir.File("d.txt"));
+        EXPECT_EQ(saved.rfind(bytes, 0), 0u);
+        // It reads back as the worksheet was with the report behind it, in its encoding.
+        const DecodedText before = DecodeWorksheet(bytes);
+        const DecodedText after = DecodeWorksheet(saved);
+        EXPECT_EQ(after.text, before.text + r.out);
+        EXPECT_EQ(after.format.encoding, before.format.encoding);
+        EXPECT_FALSE(after.format.hadInvalidBytes);
+    }
+}
+
+TEST(CommandLine, StandardOutputThatCannotBeWrittenFailsAfterTheSave) {
+    for (const auto to : {test::StdoutTo::kClosedPipe, test::StdoutTo::kFullDevice}) {
+        for (const bool json : {false, true}) {
+            TempDir dir;
+            WriteFile(dir.File("d.txt"), "1,2\r\n2,4\r\n3,6\r\n");
+            std::vector<std::string> args = {"--run", "correlation", dir.File("d.txt"), "--save"};
+            if (json) args.push_back("--json");
+            const auto r = RunLumo(args, dir.path(), to);
+            EXPECT_EQ(r.exitCode, 2) << r.err;
+            EXPECT_NE(r.err.find("standard output"), std::string::npos) << r.err;
+            EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
+            EXPECT_NE(ReadFile(dir.File("d.txt")).find(ToCp932("相関係数(r)=")), std::string::npos);
+        }
+    }
+    TempDir dir;
+    EXPECT_EQ(RunLumo({"--help"}, dir.path(), test::StdoutTo::kFullDevice).exitCode, 2);
 }
 
 TEST(CommandLine, ReportFolderThatCannotBeWrittenIsAFailure) {

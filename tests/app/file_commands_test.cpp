@@ -160,13 +160,23 @@ TEST(FileCommands, ExitAsksAboutChangesAndCancelKeepsTheWindow) {
     EXPECT_EQ(f.dialogs.saveQuestions.size(), 2u);
 }
 
-TEST(FileCommands, ExitAfterAReportAsksNothing) {
+TEST(FileCommands, ExitAfterAReportAsksOnlyAboutTyping) {
     FrameFixture f;
-    f.Type(QStringLiteral("1,2\n2,4\n3,6"));
+    const std::string path = f.dir.File("data.txt");
+    test::WriteFile(path, "1,2\r\n2,4\r\n3,6\r\n");
+    ASSERT_TRUE(f.frame->OpenDocumentFile(Q(path)));
     f.Trigger(cmd::kCorrelation);
     f.Trigger(cmd::kAppExit);
     EXPECT_FALSE(f.frame->isVisible());
     EXPECT_TRUE(f.dialogs.saveQuestions.empty());
+
+    FrameFixture typed;
+    typed.Type(QStringLiteral("1,2\n2,4\n3,6"));
+    typed.Trigger(cmd::kCorrelation);
+    typed.dialogs.saveAnswers.push_back(SaveAnswer::kCancel);
+    typed.Trigger(cmd::kAppExit);
+    EXPECT_TRUE(typed.frame->isVisible());
+    EXPECT_EQ(typed.dialogs.saveQuestions.size(), 1u);
 }
 
 TEST(FileCommands, ACharacterShiftJisCannotHoldIsSavedAsUtf8WhenTheUserAgrees) {
@@ -206,8 +216,22 @@ TEST(FileCommands, OverwritingAFileWithUnreadableBytesNeedsConsent) {
 
     f.dialogs.yesNoAnswers.push_back(true);
     f.Trigger(cmd::kFileSave);
-    EXPECT_EQ(ReadFile(path), "1,2\r\n?  broken\r\n3,4");
+    // The unreadable bytes were consented to lose, but their line did not change and keeps them.
+    EXPECT_EQ(ReadFile(path), bytes + "3,4");
     EXPECT_FALSE(f.Doc().IsModified());
+}
+
+TEST(FileCommands, ReasonsOfSystemErrorsReadInAJapaneseUtf8Locale) {
+    const test::ScopedLocale locale("ja_JP.UTF-8");
+    if (!locale.ok()) GTEST_SKIP() << "ja_JP.UTF-8 cannot be had here (install locales)";
+    FrameFixture f;
+    const std::string file = f.dir.File("data.txt");
+    WriteFile(file, "1,2\r\n");
+    f.dialogs.openFileNames.push_back(Q(file + "/inner.txt"));  // a file is not a folder
+    f.Trigger(cmd::kFileOpen);
+    ASSERT_EQ(f.dialogs.messages.size(), 1u);
+    EXPECT_NE(f.dialogs.messages[0].find("(ディレクトリではありません)"), std::string::npos)
+        << f.dialogs.messages[0];
 }
 
 TEST(FileCommands, AnAnalysisWhoseReportIsTheOpenFileLeavesTheFileAlone) {
@@ -254,7 +278,8 @@ TEST(FileCommands, AFileThatCannotBeOpenedLeavesTheWorksheetAsItWas) {
     f.dialogs.saveAnswers.push_back(SaveAnswer::kNo);
     f.Trigger(cmd::kFileOpen);
     ASSERT_EQ(f.dialogs.messages.size(), 1u);
-    EXPECT_EQ(f.dialogs.messages[0], "ﾌｧｲﾙが大きすぎて開けません。");
+    EXPECT_EQ(f.dialogs.messages[0], "ﾌｧｲﾙが大きすぎて開けません。\n" + big +
+                                         "（1,048,576 バイト、開けるのは 1,048,575 バイトまで）");
     EXPECT_EQ(f.View().GetText(), "mine");
 
     f.dialogs.openFileNames.push_back(Q(f.dir.File("missing.txt")));

@@ -7,6 +7,10 @@
 #include <QImage>
 #include <QPainter>
 #include <QPrinter>
+#include <QScreen>
+#include <QSettings>
+#include <QSplitter>
+#include <QTest>
 
 #include "app/analysis_table.h"
 #include "app/commands.h"
@@ -196,6 +200,141 @@ TEST(GraphPane, PrintedPageCarriesTheTitlesAndMarkersAndFitsThePage) {
     // Markers and titles are on the page as well as on the screen.
     EXPECT_TRUE(HasDarkPixelIn(page, QRect(2 * 600 + 60 - 6, 2 * 10 - 6, 12, 12)));
     EXPECT_TRUE(HasDarkPixelIn(page, QRect(2 * 390 + 60, 2 * 420, 60, 30)));
+}
+
+// On a first run the scales show and the picture fits the pane; both choices are kept.
+TEST(GraphPane, ViewOptionsStartWithScalesAndFittingAndPersist) {
+    QSettings(QStringLiteral("lumo"), QStringLiteral("lumo")).clear();
+    {
+        FrameFixture f(false);
+        QAction* scales = f.Graph().ShowScalesAction();
+        QAction* actual = f.Graph().ActualSizeAction();
+        EXPECT_EQ(scales->text(), QStringLiteral("目盛りを表示"));
+        EXPECT_EQ(actual->text(), QStringLiteral("実寸で表示"));
+        EXPECT_TRUE(scales->isCheckable() && actual->isCheckable());
+        EXPECT_TRUE(f.Graph().ShowScales());
+        EXPECT_FALSE(f.Graph().ActualSize());
+        scales->setChecked(false);
+        actual->setChecked(true);
+    }
+    FrameFixture again(false);
+    EXPECT_FALSE(again.Graph().ShowScales());
+    EXPECT_TRUE(again.Graph().ActualSize());
+}
+
+TEST(GraphPane, FittedPictureFollowsThePanesSize) {
+    FrameFixture f;
+    test::FillLineweaverExample(f.Doc());
+    f.Graph().ActualSizeAction()->setChecked(false);
+    double previousScale = 0.0;
+    for (const QSize& window : {QSize(700, 860), QSize(1400, 1300), QSize(420, 560)}) {
+        f.frame->resize(window);
+        QTest::qWait(20);
+        const QImage image = f.GraphImage();
+        const double scale = f.Graph().FitScale();
+        const QRectF area = PrintedPlotArea();
+        EXPECT_DOUBLE_EQ(
+            scale, std::min(f.Graph().width() / area.width(), f.Graph().height() / area.height()));
+        EXPECT_NE(scale, previousScale);
+        previousScale = scale;
+        // The y axis at x = 200 and the x axis at y = 410, where the scale puts them.
+        const QPointF o = f.Graph().FitOffset();
+        const auto at = [&](double x, double y) {
+            return QPoint(static_cast<int>(o.x() + x * scale), static_cast<int>(o.y() + y * scale));
+        };
+        EXPECT_TRUE(HasColorNear(image, at(200, 200).x(), at(200, 200).y(), kBlue)) << scale;
+        EXPECT_TRUE(HasColorNear(image, at(500, 410).x(), at(500, 410).y(), kBlue)) << scale;
+        // The picture stands in the middle of the pane: as much white left as right of it.
+        EXPECT_NEAR(o.x() + area.left() * scale, f.Graph().width() - (o.x() + area.right() * scale),
+                    1.0);
+    }
+    // Actual size draws the classic picture again, whatever the pane's size.
+    f.frame->resize(700, 860);
+    f.Graph().ActualSizeAction()->setChecked(true);
+    QTest::qWait(20);
+    ExpectLineweaverExamplePixels(f.GraphImage());
+}
+
+TEST(GraphPane, PrintedPageIsCentredWithMarginsAndCarriesTheScales) {
+    CLumoDoc doc;
+    test::FillLineweaverExample(doc);
+    // An A4 page at 150 dots per inch.
+    const QRectF page(0, 0, 1240, 1754);
+    const QRectF plot = PrintedPlotRect(page, 150.0);
+    EXPECT_NEAR(plot.left(), page.right() - plot.right(), 1.0);  // centred across
+    EXPECT_GT(plot.left(), 50.0);                                // with margins
+    EXPECT_GT(plot.width(), page.width() * 0.8);                 // using the width
+    EXPECT_NEAR(plot.width() / plot.height(), 660.0 / 460.0, 0.01);
+
+    const auto render = [&](bool scales) {
+        QImage image(page.size().toSize(), QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        PaintPrintedPage(doc, painter, page, 150.0, 300, PlotOptions{scales},
+                         QStringLiteral("lb.txt"));
+        painter.end();
+        return image;
+    };
+    // The y scale's "1.5" stands left of the axis at the height of 1/[v] = 1.5.
+    const double scale = plot.width() / PrintedPlotArea().width();
+    const QRect number(static_cast<int>(plot.left() + (150 + 30) * scale),
+                       static_cast<int>(plot.top() + 100 * scale), static_cast<int>(43 * scale),
+                       static_cast<int>(20 * scale));
+    EXPECT_TRUE(HasDarkPixelIn(render(true), number));
+    EXPECT_FALSE(HasDarkPixelIn(render(false), number));
+    // The header line above the plot.
+    EXPECT_TRUE(HasDarkPixelIn(render(false), QRect(0, 0, 1240, static_cast<int>(plot.top()))));
+}
+
+TEST(GraphPane, PrintingToAPdfGivesOnePage) {
+    FrameFixture f;
+    test::FillScatchardExample(f.Doc());
+    f.Graph().ShowScalesAction()->setChecked(true);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(Q(f.dir.File("graph.pdf")));
+    f.Graph().Print(printer);
+    const std::string pdf = test::ReadFile(f.dir.File("graph.pdf"));
+    ASSERT_EQ(pdf.rfind("%PDF", 0), 0u);
+    std::size_t pages = 0;
+    for (std::size_t at = pdf.find("/Type /Page"); at != std::string::npos;
+         at = pdf.find("/Type /Page", at + 1)) {
+        if (pdf.compare(at, 12, "/Type /Pages") != 0) ++pages;
+    }
+    EXPECT_EQ(pages, 1u);
+}
+
+TEST(GraphPane, FineExportIsFourTimesThePictureAndVectorsStayVectors) {
+    FrameFixture f;
+    test::FillLineweaverExample(f.Doc());
+    f.dialogs.savePlotFileNames.push_back(Q(f.dir.File("fine.png")));
+    f.Graph().SavePlotFineAction()->trigger();
+    f.dialogs.savePlotFileNames.push_back(Q(f.dir.File("fine.svg")));
+    f.Graph().SavePlotFineAction()->trigger();
+    EXPECT_TRUE(f.dialogs.messages.empty());
+    const QImage png(Q(f.dir.File("fine.png")));
+    ASSERT_EQ(png.size(), QSize(2560, 1840));
+    EXPECT_TRUE(IsColor(png, 4 * 200 + 1, 4 * 100, kBlue));
+    EXPECT_TRUE(IsColor(png, 4 * 605, 4 * 410, kWhite));
+    EXPECT_NE(test::ReadFile(f.dir.File("fine.svg")).find("viewBox=\"0 0 640 460\""),
+              std::string::npos);
+}
+
+TEST(GraphPane, FirstWindowFitsTheScreenAndKeepsTheWorksheetsHeight) {
+    QSettings(QStringLiteral("lumo"), QStringLiteral("lumo")).clear();
+    test::ScriptedDialogs dialogs;
+    CMainFrame frame(&dialogs);
+    frame.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+    const QSize screen = QApplication::primaryScreen()->availableSize();
+    EXPECT_LT(frame.height(), screen.height());
+    EXPECT_LE(frame.width(), screen.width());
+    const QList<int> sizes = frame.Splitter()->sizes();
+    ASSERT_EQ(sizes.size(), 2);
+    if (frame.height() >= 540) {
+        EXPECT_EQ(sizes[0], 300);
+    }
+    EXPECT_GE(sizes[1], std::min(200, frame.height() / 3)) << frame.height() << " " << sizes[0];
 }
 
 }  // namespace

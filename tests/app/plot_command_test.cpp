@@ -7,6 +7,7 @@
 
 #include "app/analysis_table.h"
 #include "app/commands.h"
+#include "app/lumo_view.h"
 #include "app/my_view.h"
 #include "tests/app/app_test_support.h"
 #include "worksheet/text_worksheet.h"
@@ -36,6 +37,7 @@ TEST(PlotCommand, PngShowsWhatThePaneShowsAtTheSamePixels) {
     ASSERT_EQ(png.size(), QSize(640, 460));
 
     test::FrameFixture f;
+    f.Graph().ShowScalesAction()->setChecked(true);  // the picture carries the scales
     f.Type(Q(Cp932ToWorksheetText(data)));
     f.Trigger(cmd::kLineweaverBurkPlots);
     EXPECT_EQ(f.GraphImage().copy(0, 0, 640, 460), png.convertToFormat(QImage::Format_RGB32));
@@ -118,6 +120,76 @@ TEST(PlotCommand, HelpDescribesPlot) {
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_NE(r.out.find("--plot"), std::string::npos);
     EXPECT_NE(r.out.find(".svg"), std::string::npos);
+}
+
+TEST(PlotCommand, PictureCarriesTheScalesAndTakesAResolution) {
+    if (FindAnalysis("lineweaver-burk") == nullptr) GTEST_SKIP() << "not part of this build";
+    TempDir dir;
+    WriteFile(dir.File("lb.txt"), "1, 0.5\r\n2, 0.8\r\n4, 1.0\r\n");
+    auto r =
+        RunLumo({"--run", "lineweaver-burk", dir.File("lb.txt"), "--plot", "lb.png"}, dir.path());
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const QImage png = QImage(Q(dir.File("lb.png"))).convertToFormat(QImage::Format_RGB32);
+    // The number of the tick 1/[v] = 1.5 (at y = 110) stands left of the y axis.
+    EXPECT_TRUE(test::HasDarkPixelIn(png, QRect(150, 100, 43, 20)));
+
+    r = RunLumo(
+        {"--run", "lineweaver-burk", dir.File("lb.txt"), "--plot", "lb4.png", "--plot-scale", "4"},
+        dir.path());
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const QImage fine(Q(dir.File("lb4.png")));
+    ASSERT_EQ(fine.size(), QSize(2560, 1840));
+    EXPECT_TRUE(
+        test::IsColor(fine.convertToFormat(QImage::Format_RGB32), 801, 400, QColor(0, 0, 255)));
+}
+
+TEST(PlotCommand, BadResolutionsAreUsageErrorsBeforeAnythingRuns) {
+    TempDir dir;
+    WriteFile(dir.File("c.txt"), "1,2\r\n2,4\r\n3,6\r\n");
+    for (const char* n : {"0", "9", "x", "2.5", "-1", ""}) {
+        const auto r = RunLumo(
+            {"--run", "correlation", dir.File("c.txt"), "--plot", "c.png", "--plot-scale", n},
+            dir.path());
+        EXPECT_EQ(r.exitCode, 2) << n;
+        EXPECT_NE(r.err.find("--plot-scale"), std::string::npos) << n;
+    }
+    const auto r =
+        RunLumo({"--run", "correlation", dir.File("c.txt"), "--plot-scale=2"}, dir.path());
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_FALSE(test::FileExists(dir.File("SokanRes.txt")));
+    EXPECT_FALSE(test::FileExists(dir.File("c.png")));
+}
+
+// The direct fits from the menu: the pane shows the points with the fitted line or site lines
+// and curve, the same picture as lumo --run --plot, and the report behind the data.
+TEST(PlotCommand, DirectFitsFromTheMenuShowWhatTheCommandLinePaints) {
+    const struct {
+        const char* analysis;
+        int command;
+        const char* example;
+        const char* reportLine;
+    } cases[] = {
+        {"michaelis-menten", cmd::kMichaelisMentenFit, "michaelis-menten.txt", "Km= 0.064121 ± "},
+        {"binding-fit", cmd::kBindingFit, "binding-fit.txt", "採用するモデル: ２部位"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.analysis);
+        if (FindAnalysis(c.analysis) == nullptr) GTEST_SKIP() << "not part of this build";
+        TempDir dir;
+        const auto r = RunLumo(
+            {"--run", c.analysis, test::ExamplePath(c.example), "--plot", "fit.png"}, dir.path());
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_NE(r.out.find(c.reportLine), std::string::npos);
+        const QImage png = QImage(Q(dir.File("fit.png"))).convertToFormat(QImage::Format_RGB32);
+        EXPECT_GT(test::CountPixels(png, QColor(255, 0, 0)), 100);
+
+        test::FrameFixture f;
+        f.Graph().ShowScalesAction()->setChecked(true);  // as the command line draws it
+        f.Type(Q(Cp932ToWorksheetText(ReadFile(test::ExamplePath(c.example)))));
+        f.Trigger(c.command);
+        EXPECT_NE(f.View().toPlainText().indexOf(Q(c.reportLine)), -1);
+        EXPECT_EQ(f.GraphImage().copy(0, 0, 640, 460), png);
+    }
 }
 
 }  // namespace

@@ -22,15 +22,25 @@ struct Context {
     }
 };
 
-TEST(ReportAppend, SeparatorThenReportWithCrLfAndCleanDocument) {
-    Context c;
-    c.sheet.SetText("1,2");
-    c.doc.SetModifiedFlag(true);
-    // A report of three lines, one with a lone LF and one NUL that is dropped.
-    test::WriteFile(c.dir.File("r.txt"), std::string("a\r\nb\nc\0d\r\n", 11));
-    ASSERT_TRUE(c.ctx.AppendReportFile("r.txt"));
-    EXPECT_EQ(c.sheet.GetText(), "1,2\n------------------------------------------\na\nb\ncd\n");
-    EXPECT_FALSE(c.doc.IsModified());
+TEST(ReportAppend, SeparatorThenReportWithCrLfAndTheModifiedFlagAsBefore) {
+    // A report leaves an unedited worksheet clean and never makes unsaved typing count as saved.
+    for (const bool modifiedBefore : {false, true}) {
+        test::TempDir dir;
+        TextWorksheet sheet("1,2");
+        CLumoDoc doc;
+        doc.AttachWorksheet(&sheet);
+        doc.SetModifiedFlag(modifiedBefore);
+        test::RecordingMessageBox messages;
+        AnalysisContext ctx(sheet, doc, messages);
+        ctx.SetReportDirectory(dir.path());
+        // A report of three lines, one with a lone LF and one NUL that is dropped.
+        test::WriteFile(dir.File("r.txt"), std::string("a\r\nb\nc\0d\r\n", 11));
+        ASSERT_TRUE(ctx.AppendReportFile("r.txt"));
+        EXPECT_EQ(sheet.GetText(), "1,2\n------------------------------------------\na\nb\ncd\n");
+        EXPECT_EQ(doc.IsModified(), modifiedBefore);
+        ctx.AppendNoDataMessage();
+        EXPECT_EQ(doc.IsModified(), modifiedBefore);
+    }
 }
 
 TEST(ReportAppend, MissingReportFileLeavesTheDocumentModified) {
@@ -57,15 +67,28 @@ TEST(ReportAppend, ReportFileIsStoredInCp932WithCrLf) {
     EXPECT_TRUE(test::ReadFile(c.dir.File("r.txt")).ends_with("-1.000000\r\nmore\r\n"));
 }
 
-TEST(ReportAppend, WorksheetWithoutFinalLineBreakGetsOneFromTheSeparator) {
+TEST(ReportAppend, MessagesStartOnALineOfTheirOwn) {
+    struct Case {
+        const char* text;
+        const char* expected;
+    } cases[] = {
+        {"", " 先ず、「ファイル」->「開く」からデータを選ぶか、直接データを入力して下さい。\n"},
+        {"\n1,2",
+         "\n1,2\n 先ず、「ファイル」->「開く」からデータを選ぶか、直接データを入力して下さい。\n"},
+        {"\n1,2\n",
+         "\n1,2\n 先ず、「ファイル」->「開く」からデータを選ぶか、直接データを入力して下さい。\n"},
+    };
+    for (const Case& k : cases) {
+        Context c;
+        c.sheet.SetText(k.text);
+        c.ctx.AppendNoDataMessage();
+        EXPECT_EQ(c.sheet.GetText(), k.expected) << k.text;
+    }
+    // A text that begins with its own line break (every separator) gets no second one.
     Context c;
     c.sheet.SetText("1,2\n3,4");
-    c.ctx.AppendNoDataMessage();
     c.ctx.AppendPrompt("テスト\r\n");
-    EXPECT_EQ(
-        c.sheet.GetText(),
-        "1,2\n3,4 先ず、「ファイル」->「開く」からデータを選ぶか、直接データを入力して下さい。"
-        "\n\n----------------------------------\nテスト\n");
+    EXPECT_EQ(c.sheet.GetText(), "1,2\n3,4\n----------------------------------\nテスト\n");
 }
 
 TEST(ReportAppend, OnlyARegularFileIsAReport) {

@@ -19,6 +19,12 @@ using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
 
+std::string Utf16(std::string_view utf8, bool bigEndian) {
+    std::string bytes;
+    Utf8ToUtf16(utf8, bigEndian, bytes);
+    return (bigEndian ? "\xFE\xFF" : "\xFF\xFE") + bytes;
+}
+
 struct Opened {
     TextWorksheet sheet;
     CLumoDoc doc;
@@ -42,6 +48,8 @@ TEST(WorksheetFile, DetectsEncodingAndLineEnds) {
          TextEncoding::kUtf8Bom, LineEnd::kCrLf, "1,2\n"},
         {"a\r\nb\nc\rd", TextEncoding::kCp932, LineEnd::kCrLf, "a\nb\nc\nd"},
         {"", TextEncoding::kCp932, LineEnd::kCrLf, ""},
+        {Utf16("1,2\r\n平均😀\r\n", false), TextEncoding::kUtf16Le, LineEnd::kCrLf, "1,2\n平均😀\n"},
+        {Utf16("1,2\n3", true), TextEncoding::kUtf16Be, LineEnd::kLf, "1,2\n3"},
     };
     for (const Case& c : cases) {
         const DecodedText d = DecodeWorksheet(c.bytes);
@@ -90,6 +98,51 @@ TEST(WorksheetFile, SaveAfterAnEditKeepsEncodingAndLineEnds) {
     EXPECT_EQ(ReadFile(path), ToCp932("平均\r\nx\r\n"));
 }
 
+TEST(WorksheetFile, SaveKeepsTheBytesOfEveryLineThatDidNotChange) {
+    TempDir dir;
+    // ≒ (0x8790) and 纊 (0xED40) decode to characters that CP932 encodes otherwise (0x81E0,
+    // 0xFA5C), and the line ends are mixed: none of that may change where the user did not edit.
+    const std::string cp932 = "a\x87\x90\r\nb\nc\xED\x40\rd";
+    const std::string utf16 = Utf16("a\r\nb\nc\rd", false);
+    const std::string utf16Be = Utf16("a\r\nb\nc\rd", true);
+    const struct {
+        std::string bytes;
+        std::string edited;  // the worksheet's text when it is saved
+        std::string saved;
+    } cases[] = {
+        // Appended text follows the original bytes.
+        {cp932, "a≒\nb\nc纊\nd\n---\n≒\n", cp932 + "\r\n---\r\n\x81\xE0\r\n"},
+        {cp932, "a≒\nb\nc纊\nd 纊", cp932 + " \xFA\x5C"},
+        // Edited, inserted and removed lines are written anew, the others kept.
+        {cp932, "a≒\nB\nc纊\nd", "a\x87\x90\r\nB\r\nc\xED\x40\rd"},
+        {cp932, "new\na≒\nc纊\nd", "new\r\na\x87\x90\r\nc\xED\x40\rd"},
+        {cp932, "a≒\nb\nc纊", "a\x87\x90\r\nb\nc\xED\x40"},
+        {cp932, "c纊\nd\na≒", "c\xED\x40\rd\r\na\x81\xE0"},
+        // A lone CR before an appended LF stays a line break of its own.
+        {"1\n2\r", "1\n2\n\nx", "1\n2\r\r\nx"},
+        {"x\na\r", "X\na\n\ny", "X\na\r\r\ny"},
+        // UTF-16 keeps its lines in units of two bytes.
+        {utf16, "a\nb\nc\nd\n相関\n", utf16 + Utf16("\r\n相関\r\n", false).substr(2)},
+        {utf16, "a\nB\nc\nd", Utf16("a\r\nB\r\nc\rd", false)},
+        {utf16Be, "a\nb\nX\nd", Utf16("a\r\nb\nX\r\nd", true)},
+    };
+    for (const auto& c : cases) {
+        const std::string path = dir.File("data.txt");
+        WriteFile(path, c.bytes);
+        Opened o;
+        ASSERT_TRUE(o.doc.OnOpenDocument(path).ok());
+        o.sheet.SetText(c.edited);
+        ASSERT_TRUE(o.doc.OnSaveDocument(path).ok()) << c.edited;
+        EXPECT_EQ(ReadFile(path), c.saved) << c.edited;
+        // What is saved reads back as the worksheet was, and saves again as it is.
+        Opened again;
+        ASSERT_TRUE(again.doc.OnOpenDocument(path).ok());
+        EXPECT_EQ(again.sheet.GetText(), c.edited);
+        ASSERT_TRUE(o.doc.OnSaveDocument(path).ok());
+        EXPECT_EQ(ReadFile(path), c.saved) << c.edited;
+    }
+}
+
 TEST(WorksheetFile, NewWorksheetSavesAsCp932WithCrLf) {
     TempDir dir;
     Opened o;
@@ -132,12 +185,17 @@ TEST(WorksheetFile, InvalidBytesOpenWithAWarningAndNeedConfirmationToOverwrite) 
     // Saving elsewhere is no risk to the original.
     EXPECT_TRUE(o.doc.OnSaveDocument(dir.File("copy.txt")).ok());
     EXPECT_EQ(ReadFile(path), bytes);
-    EXPECT_EQ(ReadFile(dir.File("copy.txt")), "1,2\r\n?  broken\r\n?3,4\r\n");
+    // The copy keeps the bytes of the unchanged lines, undecodable ones too.
+    EXPECT_EQ(ReadFile(dir.File("copy.txt")), "1,2\r\n\x81\x20 broken\r\n?3,4\r\n");
 
-    // Invalid UTF-8 after a byte-order mark counts the same.
+    // Invalid UTF-8 after a byte-order mark counts the same, and so do a lone surrogate and an
+    // odd last byte in UTF-16.
     EXPECT_TRUE(DecodeWorksheet("\xEF\xBB\xBF"
                                 "a\xC3\x28")
                     .format.hadInvalidBytes);
+    EXPECT_TRUE(DecodeWorksheet(std::string("\xFF\xFE\x00\xD8\n\0", 6)).format.hadInvalidBytes);
+    EXPECT_EQ(DecodeWorksheet(std::string("\xFF\xFE\x00\xD8\n\0", 6)).text, "\xEF\xBF\xBD\n");
+    EXPECT_TRUE(DecodeWorksheet(std::string("\xFE\xFF\0a\0", 5)).format.hadInvalidBytes);
 }
 
 TEST(WorksheetFile, SizeLimitIsOneMegabyteLessOneByte) {
@@ -155,7 +213,8 @@ TEST(WorksheetFile, SizeLimitIsOneMegabyteLessOneByte) {
     o.sheet.SetText("kept");
     const LoadResult refused = o.doc.OnOpenDocument(path);
     EXPECT_EQ(refused.error, FileError::kTooLarge);
-    EXPECT_EQ(refused.message, "ﾌｧｲﾙが大きすぎて開けません。");
+    EXPECT_EQ(refused.message, "ﾌｧｲﾙが大きすぎて開けません。\n" + path +
+                                   "（1,048,576 バイト、開けるのは 1,048,575 バイトまで）");
     EXPECT_EQ(o.sheet.GetText(), "kept");
 }
 
@@ -185,6 +244,10 @@ TEST(WorksheetFile, FailedSaveLeavesTheOldFileAndNoTemporaryFile) {
     test::LockFolder(sub, false);
     EXPECT_EQ(result.error, FileError::kCannotWrite);
     EXPECT_NE(result.message.find(path), std::string::npos);
+    // The file itself could be written; the folder is what refuses.
+    EXPECT_NE(result.message.find("\nフォルダ「" + sub + "」にファイルを作れません。"),
+              std::string::npos)
+        << result.message;
     EXPECT_EQ(ReadFile(path), "old\r\n");
     EXPECT_TRUE(o.doc.IsModified());
     EXPECT_EQ(o.sheet.GetText(), "new\n");

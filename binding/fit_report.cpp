@@ -1,0 +1,65 @@
+#include "binding/fit_report.h"
+
+#include <limits>
+
+namespace lumo {
+
+std::string FitFailureReason(const CurveFit& fit) {
+    switch (fit.outcome) {
+        case FitOutcome::kConverged:
+            break;
+        case FitOutcome::kIterationLimit:
+            return Format("フィットが収束しませんでした（計算の回数が上限の %d 回に達しました）。",
+                          kMaxFitEvaluations);
+        case FitOutcome::kNotFinite:
+            return "フィットの途中で値が有限の数でなくなり、収束しませんでした。";
+        case FitOutcome::kBadInput:
+            return "フィットを始められませんでした（データか初期値が使えません）。";
+    }
+    if (fit.singular) {
+        return "パラメータが一つに定まりません（このデータでは互いに区別できません）。";
+    }
+    if (!fit.HasErrors()) return "自由度が足りず、標準誤差が求められません。";
+    if (!fit.Determined()) {
+        return "標準誤差が値そのものより大きいパラメータがあり、このデータでは定まりません。";
+    }
+    return "";
+}
+
+void WriteIterations(ReportFile& report, const CurveFit& fit) {
+    report.Printf("反復回数= %d  %s\n", fit.iterations,
+                  fit.Converged() ? "収束しました" : "収束しませんでした");
+}
+
+void WriteParameter(ReportFile& report, std::string_view name, const CurveFit& fit, size_t j) {
+    report.Printf("%s= %f ± %f   95%%信頼区間 [%f, %f]\n", name, fit.parameters[j],
+                  fit.standardErrors[j], fit.ciLower[j], fit.ciUpper[j]);
+}
+
+void WriteFitSummary(ReportFile& report, const CurveFit& fit) {
+    report.Printf("SS= %f  df= %d  Sy.x= %f  R^2= %f\n", fit.ss, fit.df, fit.syx, fit.rSquared);
+}
+
+void RecordParameters(nlohmann::ordered_json& out, std::initializer_list<const char*> names,
+                      const CurveFit& fit) {
+    constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+    const bool errors = fit.HasErrors();
+    size_t j = 0;
+    for (const char* name : names) out[name] = errors ? fit.parameters[j++] : kNaN;
+    j = 0;
+    for (const char* name : names) {
+        out[std::string(name) + "_se"] = errors ? fit.standardErrors[j++] : kNaN;
+    }
+    j = 0;
+    for (const char* name : names) {
+        const std::string key = std::string(name) + "_ci95";
+        if (errors) {
+            out[key] = {fit.ciLower[j], fit.ciUpper[j]};
+            ++j;
+        } else {
+            out[key] = nullptr;
+        }
+    }
+}
+
+}  // namespace lumo

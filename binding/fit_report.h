@@ -1,0 +1,32 @@
+// What the direct least-squares fits share in their reports: the refusal of unusable data
+// lines, the reason a fit gives no result, the parameter lines and the record fields.
+#pragma once
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+#include <nlohmann/json.hpp>
+
+#include "binding/least_squares.h"
+#include "worksheet/report.h"
+
+namespace lumo {
+
+// Why a fit has no result to show, in plain Japanese, or "" when its estimates and standard
+// errors can be presented. Signs are the caller's to check.
+std::string FitFailureReason(const CurveFit& fit);
+
+// "反復回数= %d  収束しました" or the same with "収束しませんでした".
+void WriteIterations(ReportFile& report, const CurveFit& fit);
+// "<name>= %f ± %f   95%信頼区間 [%f, %f]" for parameter `j` of a fit that has errors.
+void WriteParameter(ReportFile& report, std::string_view name, const CurveFit& fit, size_t j);
+// "SS= %f  df= %d  Sy.x= %f  R^2= %f".
+void WriteFitSummary(ReportFile& report, const CurveFit& fit);
+
+// The estimates under `names`, then their "_se", then their "_ci95" as [lower, upper]; nulls
+// where the fit has no errors.
+void RecordParameters(nlohmann::ordered_json& out, std::initializer_list<const char*> names,
+                      const CurveFit& fit);
+
+}  // namespace lumo
