@@ -15,6 +15,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QSplitter>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -62,7 +63,6 @@ CMainFrame::CMainFrame(IFrameDialogs* dialogs, QWidget* parent) : QMainWindow(pa
     }
     m_pDialogs = dialogs;
     m_helpPaths = DefaultHelpPaths();
-    setWindowIcon(AppIcon());
 
     // A static splitter of two rows: the worksheet keeps its height, the graph pane takes
     // whatever the window gives beyond it; the user can drag the bar.
@@ -89,6 +89,20 @@ CMainFrame::CMainFrame(IFrameDialogs* dialogs, QWidget* parent) : QMainWindow(pa
     setAcceptDrops(true);
     UpdateTitle();
     m_pView->setFocus();
+}
+
+bool CMainFrame::event(QEvent* event) {
+    // Two pieces of the start wait until the first frame is painted, so that the window
+    // appears without them: the icon, drawn from its SVG at every size the desktop may ask
+    // for, and the paste command's state, which asks the display for the clipboard.
+    if (m_bStartPending && event->type() == QEvent::Paint) {
+        m_bStartPending = false;
+        QTimer::singleShot(0, this, [this] {
+            setWindowIcon(AppIcon());
+            UpdateEditActions();
+        });
+    }
+    return QMainWindow::event(event);
 }
 
 CMainFrame::~CMainFrame() {
@@ -587,7 +601,11 @@ void CMainFrame::UpdateEditActions() {
     CommandAction(cmd::kEditUndo)->setEnabled(text && m_pView->document()->isUndoAvailable());
     CommandAction(cmd::kEditCut)->setEnabled(text && selection);
     CommandAction(cmd::kEditCopy)->setEnabled(m_bGraphActive || selection);
-    CommandAction(cmd::kEditPaste)->setEnabled(text && m_pView->canPaste());
+    // The first look at the clipboard waits for the display and loads every image format
+    // plugin, so it is taken once the window is up (see event()).
+    if (!m_bStartPending) {
+        CommandAction(cmd::kEditPaste)->setEnabled(text && m_pView->canPaste());
+    }
 }
 
 void CMainFrame::OnFileDropped(const QString& path) {

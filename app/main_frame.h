@@ -74,6 +74,7 @@ class CMainFrame : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -111,6 +112,7 @@ class CMainFrame : public QMainWindow {
     CLumoView* m_pView = nullptr;
     CMyView* m_pGraph = nullptr;
     bool m_bGraphActive = false;
+    bool m_bStartPending = true;  // until the first frame is painted
 
     QList<QAction*> m_commandActs;
     QAction* m_pRecentPlaceholderAct = nullptr;

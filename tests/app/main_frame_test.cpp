@@ -63,6 +63,12 @@ TEST(MainFrame, WorksheetOnTopAtThreeHundredPixelsAndTheGraphBelow) {
     EXPECT_GT(f.Graph().height(), 600);
 }
 
+TEST(MainFrame, WindowHasItsIconAtEverySizeOnceShown) {
+    FrameFixture f;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !f.frame->windowIcon().isNull(); }, 5000));
+    EXPECT_EQ(f.frame->windowIcon().availableSizes().size(), 7);
+}
+
 TEST(MainFrame, MenusHoldEveryItemTextExactly) {
     FrameFixture f;
     const std::vector<std::pair<QString, QStringList>> expected = {
