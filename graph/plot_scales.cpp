@@ -100,7 +100,7 @@ struct AxisTicks {
     bool Empty() const { return pixels.empty(); }
 };
 
-struct AxisSpec {
+struct AxisGeometry {
     double unitsPerPixel = 0.0;
     double origin = 0.0;       // the pixel of data value 0 along the axis
     double direction = 1.0;    // +1: values grow with the pixel (x); -1: against it (y)
@@ -113,13 +113,13 @@ struct AxisSpec {
 
 // Chooses the finest nice step whose numbers fit between their ticks (and, for a vertical
 // axis, into the room beside it), then gives the ticks that fall on the axis.
-AxisTicks MakeTicks(const IDrawSurface& surface, const AxisSpec& spec) {
+AxisTicks MakeTicks(const IDrawSurface& surface, const AxisGeometry& axis) {
     AxisTicks out;
-    const double s = spec.unitsPerPixel;
+    const double s = axis.unitsPerPixel;
     if (!(s > 0.0) || !std::isfinite(s)) return out;
-    const double lo = -spec.pixelsBelow * s;
-    const double hi = spec.pixelsAbove * s;
-    const double raw = spec.minPitch * s;
+    const double lo = -axis.pixelsBelow * s;
+    const double hi = axis.pixelsAbove * s;
+    const double raw = axis.minPitch * s;
     if (!std::isfinite(lo) || !std::isfinite(hi) || !(raw > 0.0) || !std::isfinite(raw)) {
         return out;
     }
@@ -155,14 +155,14 @@ AxisTicks MakeTicks(const IDrawSurface& surface, const AxisSpec& spec) {
             ticks.sizes.push_back(surface.MeasureText(ticks.texts.back()));
             widest = std::max(widest, static_cast<double>(ticks.sizes.back().width));
             const double pixel = PixelCount(value, s);
-            ticks.pixels.push_back(spec.origin + spec.direction * pixel);
+            ticks.pixels.push_back(axis.origin + axis.direction * pixel);
         }
-        if (widest > spec.maxLabelWidth && !forcePower && power == 0) {
+        if (widest > axis.maxLabelWidth && !forcePower && power == 0) {
             forcePower = true;  // the same step, in units of a power of ten
             continue;
         }
-        const double need = spec.horizontal ? widest + kLabelGap : spec.minPitch;
-        if (v / s >= need && widest <= spec.maxLabelWidth) return ticks;
+        const double need = axis.horizontal ? widest + kLabelGap : axis.minPitch;
+        if (v / s >= need && widest <= axis.maxLabelWidth) return ticks;
         step = step.Next();
     }
     return out;
@@ -188,14 +188,14 @@ class ScaleLayout {
     ScaleLayout(PlotPainter& p, const PlotFrame& f) : m_p(p), m_f(f) {
         const IDrawSurface& s = p.Surface();
         m_h = s.MeasureText("0").height;
-        AxisSpec x;
+        AxisGeometry x;
         x.unitsPerPixel = f.sx;
         x.origin = f.x0;
         x.pixelsBelow = f.xPixelsBelow;
         m_x = MakeTicks(s, x);
 
         // Between two numbers of the y scale there is room for the title and its factor.
-        AxisSpec y;
+        AxisGeometry y;
         y.unitsPerPixel = f.sy;
         y.origin = f.y0;
         y.direction = -1.0;
