@@ -178,24 +178,9 @@ BindingFit FitBinding(std::span<const double> f, std::span<const double> b) {
 
 bool OnBindingFit(AnalysisContext& ctx) {
     CLumoDoc& doc = ctx.Doc();
-    // Until the data pass their checks the pane shows nothing rather than an older plot.
-    doc.m_nScatchard = 0;
-    doc.m_nLineweaver = 0;
-
     ReportFile report;
-    if (!ctx.OpenReport(report, kReportName, "w")) return false;
-
-    const PairRows rows = ReadPairRows(ctx.Sheet(), false);
-    if (rows.end == ReadEnd::kOverCapacity) {
-        ctx.AppendOverCapacityPrompt();
-        doc.UpdateAllViews(ctx.Sender());
-        return false;
-    }
-    if (rows.NoData()) {
-        ctx.AppendNoDataMessage();
-        doc.UpdateAllViews(ctx.Sender());
-        return false;
-    }
+    PairRows rows;
+    if (!StartFit(ctx, report, kReportName, rows)) return false;
     double free[kMaxPoints] = {};
     for (int i = 0; i < rows.count; ++i) free[i] = rows.x[i] / rows.y[i];
     if (const std::string problem = RowProblem(rows, free); !problem.empty()) {

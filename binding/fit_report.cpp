@@ -4,6 +4,27 @@
 
 namespace lumo {
 
+bool StartFit(AnalysisContext& ctx, ReportFile& report, const char* reportName, PairRows& rows) {
+    CLumoDoc& doc = ctx.Doc();
+    // Until the data pass their checks the pane shows nothing rather than an older plot.
+    doc.m_nScatchard = 0;
+    doc.m_nLineweaver = 0;
+    if (!ctx.OpenReport(report, reportName, "w")) return false;
+
+    rows = ReadPairRows(ctx.Sheet(), false);
+    if (rows.end == ReadEnd::kOverCapacity) {
+        ctx.AppendOverCapacityPrompt();
+        doc.UpdateAllViews(ctx.Sender());
+        return false;
+    }
+    if (rows.NoData()) {
+        ctx.AppendNoDataMessage();
+        doc.UpdateAllViews(ctx.Sender());
+        return false;
+    }
+    return true;
+}
+
 std::string FitFailureReason(const CurveFit& fit) {
     switch (fit.outcome) {
         case FitOutcome::kConverged:

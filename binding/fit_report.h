@@ -9,12 +9,17 @@
 #include <nlohmann/json.hpp>
 
 #include "binding/least_squares.h"
+#include "worksheet/line_reader.h"
 #include "worksheet/report.h"
 
 namespace lumo {
 
 // Why a fit has no result to show, in plain Japanese, or "" when its estimates and standard
 // errors can be presented. Signs are the caller's to check.
+// The common start of a direct fit: blanks the graph until the data pass their checks, opens
+// the report file and reads the rows; false when the run has already stopped with a message.
+bool StartFit(AnalysisContext& ctx, ReportFile& report, const char* reportName, PairRows& rows);
+
 std::string FitFailureReason(const CurveFit& fit);
 
 // "反復回数= %d  収束しました" or the same with "収束しませんでした".

@@ -101,24 +101,9 @@ MichaelisMentenFit FitMichaelisMenten(std::span<const double> s, std::span<const
 
 bool OnMichaelisMentenFit(AnalysisContext& ctx) {
     CLumoDoc& doc = ctx.Doc();
-    // Until the data pass their checks the pane shows nothing rather than an older plot.
-    doc.m_nScatchard = 0;
-    doc.m_nLineweaver = 0;
-
     ReportFile report;
-    if (!ctx.OpenReport(report, kReportName, "w")) return false;
-
-    const PairRows rows = ReadPairRows(ctx.Sheet(), false);
-    if (rows.end == ReadEnd::kOverCapacity) {
-        ctx.AppendOverCapacityPrompt();
-        doc.UpdateAllViews(ctx.Sender());
-        return false;
-    }
-    if (rows.NoData()) {
-        ctx.AppendNoDataMessage();
-        doc.UpdateAllViews(ctx.Sender());
-        return false;
-    }
+    PairRows rows;
+    if (!StartFit(ctx, report, kReportName, rows)) return false;
     if (const std::string problem = RowProblem(rows); !problem.empty()) {
         ctx.AppendPrompt(problem);
         doc.UpdateAllViews(ctx.Sender());
