@@ -190,28 +190,28 @@ QString DroppedLocalFile(const QMimeData* data) {
 
 // Dropped files are opened, as File, Open does; their names never become data. Dropped text
 // is inserted as the text control always did.
-void CLumoView::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasUrls()) {
-        if (DroppedLocalFile(event->mimeData()).isEmpty()) {
-            event->ignore();
-        } else {
-            event->acceptProposedAction();
-        }
-        return;
+namespace {
+
+// True when the drag carries URLs, which are then taken (a local file) or refused; text drags
+// are left to the text control.
+bool TakeFileDrag(QDragMoveEvent* event) {
+    if (!event->mimeData()->hasUrls()) return false;
+    if (DroppedLocalFile(event->mimeData()).isEmpty()) {
+        event->ignore();
+    } else {
+        event->acceptProposedAction();
     }
-    QPlainTextEdit::dragEnterEvent(event);
+    return true;
+}
+
+}  // namespace
+
+void CLumoView::dragEnterEvent(QDragEnterEvent* event) {
+    if (!TakeFileDrag(event)) QPlainTextEdit::dragEnterEvent(event);
 }
 
 void CLumoView::dragMoveEvent(QDragMoveEvent* event) {
-    if (event->mimeData()->hasUrls()) {
-        if (DroppedLocalFile(event->mimeData()).isEmpty()) {
-            event->ignore();
-        } else {
-            event->acceptProposedAction();
-        }
-        return;
-    }
-    QPlainTextEdit::dragMoveEvent(event);
+    if (!TakeFileDrag(event)) QPlainTextEdit::dragMoveEvent(event);
 }
 
 void CLumoView::dropEvent(QDropEvent* event) {
