@@ -3,15 +3,14 @@
 //   lumo_recovery_child TEXT [FILE]
 // TEXT is typed as UTF-8 ("\n" presses Return; non-ASCII text arrives as an input method
 // commits it). "typed" on standard output says the text is in.
-#include <QInputMethodEvent>
 #include <QStringList>
-#include <QTest>
 
 #include <cstdio>
 
 #include "app/lumo_app.h"
 #include "app/lumo_view.h"
 #include "app/main_frame.h"
+#include "tests/app/type_text.h"
 
 int main(int argc, char** argv) {
     if (argc < 2 || argc > 3) {
@@ -28,23 +27,7 @@ int main(int argc, char** argv) {
     QTextCursor end = view->textCursor();
     end.movePosition(QTextCursor::End);
     view->setTextCursor(end);
-    for (qsizetype i = 0; i < text.size();) {
-        const QChar c = text.at(i);
-        if (c == QLatin1Char('\n')) {
-            QTest::keyClick(view, Qt::Key_Return);
-            ++i;
-        } else if (c.unicode() < 0x80) {
-            QTest::keyClick(view, c.toLatin1());
-            ++i;
-        } else {
-            qsizetype run = i;
-            while (run < text.size() && text.at(run).unicode() >= 0x80) ++run;
-            QInputMethodEvent commit;
-            commit.setCommitString(text.mid(i, run - i));
-            QCoreApplication::sendEvent(view, &commit);
-            i = run;
-        }
-    }
+    lumo::test::TypeText(view, text);
     std::printf("typed\n");
     std::fflush(stdout);
     return app.exec();

@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QInputMethodEvent>
 #include <QProcess>
 #include <QTest>
 
@@ -16,6 +15,7 @@
 #include "app/lumo_view.h"
 #include "app/recovery.h"
 #include "tests/app/app_test_support.h"
+#include "tests/app/type_text.h"
 #include "worksheet/cp932.h"
 
 namespace lumo {
@@ -45,26 +45,6 @@ class QuickCopies {
 
 QStringList Copies() {
     return QDir(CRecovery::Folder()).entryList({QStringLiteral("*.recovery")}, QDir::Files);
-}
-
-// Types as a user does: ASCII key by key, other text as an input method commits it.
-void TypeText(QWidget* view, const QString& text) {
-    for (qsizetype i = 0; i < text.size();) {
-        if (text.at(i) == QLatin1Char('\n')) {
-            QTest::keyClick(view, Qt::Key_Return);
-            ++i;
-        } else if (text.at(i).unicode() < 0x80) {
-            QTest::keyClick(view, text.at(i).toLatin1());
-            ++i;
-        } else {
-            qsizetype run = i;
-            while (run < text.size() && text.at(run).unicode() >= 0x80) ++run;
-            QInputMethodEvent commit;
-            commit.setCommitString(text.mid(i, run - i));
-            QCoreApplication::sendEvent(view, &commit);
-            i = run;
-        }
-    }
 }
 
 // Waits for the window's copy to hold its worksheet's text.
@@ -130,7 +110,7 @@ TEST(Recovery, ACopyGivesBackExactlyWhatWasTypedInTheWorksheetsEncodingWhereItCa
             QTextCursor end = f.View().textCursor();
             end.movePosition(QTextCursor::End);
             f.View().setTextCursor(end);
-            TypeText(&f.View(), QString::fromUtf8(c.typed));
+            test::TypeText(&f.View(), QString::fromUtf8(c.typed));
             text = f.View().GetText();
             const std::optional<RecoveryCopy> copy = WaitForCopy(*f.frame);
             ASSERT_TRUE(copy);
@@ -196,7 +176,7 @@ TEST(Recovery, SavingOrReplacingTheWorksheetTakesTheCopyAway) {
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.name);
-        TypeText(&f.View(), QStringLiteral("1,2\n"));
+        test::TypeText(&f.View(), QStringLiteral("1,2\n"));
         ASSERT_TRUE(WaitForCopy(*f.frame));
         step.act();
         EXPECT_FALSE(f.Doc().IsModified());
@@ -219,7 +199,7 @@ TEST(Recovery, OnlyCopiesNewerThanTheirFileAreOfferedAndNoDiscardsThem) {
     for (const std::string& file : {older, newer}) {
         FrameFixture f;
         ASSERT_TRUE(f.frame->OpenDocumentFile(Q(file)));
-        TypeText(&f.View(), QStringLiteral("3,4\n"));
+        test::TypeText(&f.View(), QStringLiteral("3,4\n"));
         const std::optional<RecoveryCopy> copy = WaitForCopy(*f.frame);
         ASSERT_TRUE(copy);
         (file == older ? leftOlder : leftNewer) =
@@ -340,7 +320,7 @@ TEST(Recovery, ARunningProgramsCopyIsNeverOfferedAndTwoWindowsKeepCopiesOfTheirO
     FrameFixture f;
     f.frame->OfferRecovery(QString());  // any question here fails the test
     EXPECT_TRUE(f.dialogs.yesNoQuestions.empty());
-    TypeText(&f.View(), QStringLiteral("3,4\n"));
+    test::TypeText(&f.View(), QStringLiteral("3,4\n"));
     const std::optional<RecoveryCopy> own = WaitForCopy(*f.frame);
     ASSERT_TRUE(own);
     EXPECT_NE(own->copyPath, running);
