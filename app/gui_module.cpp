@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <system_error>
 
 namespace lumo {
 namespace {
@@ -26,7 +27,9 @@ void* LoadGuiEntry(const char* symbol, std::string* error) {
     std::string reasons;
     for (const std::string& candidate :
          {folder + "/liblumo_gui.so", folder + "/../lib/lumo/liblumo_gui.so"}) {
-        handle = ::dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
+        // Lazy binding, as for any program linked against Qt: binding all of Qt's functions at
+        // load would cost the first window several milliseconds for functions never called.
+        handle = ::dlopen(candidate.c_str(), RTLD_LAZY | RTLD_LOCAL);
         if (handle != nullptr) break;
         reasons += std::string(reasons.empty() ? "" : "; ") + ::dlerror();
     }
@@ -37,6 +40,24 @@ void* LoadGuiEntry(const char* symbol, std::string* error) {
     void* entry = ::dlsym(handle, symbol);
     if (entry == nullptr && error != nullptr) *error = std::string("missing ") + symbol;
     return entry;
+}
+
+FontConfigWarmUp::FontConfigWarmUp() {
+    try {
+        m_thread = std::thread([] {
+            // Qt's libraries load the same library by the same name and so share what is read
+            // here; it stays loaded for them.
+            void* library = ::dlopen("libfontconfig.so.1", RTLD_LAZY | RTLD_LOCAL);
+            if (library == nullptr) return;
+            if (const auto init = reinterpret_cast<int (*)()>(::dlsym(library, "FcInit"))) init();
+        });
+    } catch (const std::system_error&) {
+        // Without a second thread Qt reads the configuration itself, as it always can.
+    }
+}
+
+FontConfigWarmUp::~FontConfigWarmUp() {
+    if (m_thread.joinable()) m_thread.join();
 }
 
 }  // namespace lumo

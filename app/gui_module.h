@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <thread>
 
 namespace lumo {
 
@@ -26,5 +27,20 @@ constexpr const char kSavePlotSymbol[] = "lumo_gui_save_plot";
 // Finds the module beside the program (build tree) or in ../lib/lumo (installation) and
 // returns the named entry point, or nullptr with the reason in `error`.
 void* LoadGuiEntry(const char* symbol, std::string* error);
+
+// Reads the system's font configuration (fontconfig's XML files and caches) on a second thread
+// while the module and Qt's libraries load on the first. The first window's Japanese menus
+// cannot be measured without it, and it is a third of the work before that window appears;
+// Qt later finds the configuration already read. The destructor waits for the thread.
+class FontConfigWarmUp {
+  public:
+    FontConfigWarmUp();
+    ~FontConfigWarmUp();
+    FontConfigWarmUp(const FontConfigWarmUp&) = delete;
+    FontConfigWarmUp& operator=(const FontConfigWarmUp&) = delete;
+
+  private:
+    std::thread m_thread;
+};
 
 }  // namespace lumo

@@ -8,6 +8,8 @@ int main(int argc, char** argv) {
     // --run, --help and --version need no display and no Qt.
     if (lumo::IsCommandLineRun(argc, argv)) return lumo::RunCommandLine(argc, argv);
 
+    // Read on a second core while the module loads.
+    const lumo::FontConfigWarmUp fontConfig;
     std::string error;
     const auto guiMain =
         reinterpret_cast<lumo::GuiMainFunction>(lumo::LoadGuiEntry(lumo::kGuiMainSymbol, &error));
