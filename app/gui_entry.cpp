@@ -1,15 +1,56 @@
 // The entry points of the desktop program's module (see gui_module.h).
+#include <QFontDatabase>
+#include <QFontMetrics>
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QString>
 #include <QStringList>
+#ifdef LUMO_HAVE_QT_DBUS
+#include <QDBusConnection>
+#endif
 
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <system_error>
+#include <thread>
 
 #include "app/gui_module.h"
 #include "app/lumo_app.h"
 #include "app/plot_export.h"
+
+namespace {
+
+// Building the first window waits, one after another, for work that needs nothing of the
+// window: the font database (the worksheet's first layout), the fonts that give the menus'
+// Japanese letters (looked up once for the whole process), the index of Qt's image-format
+// plugins (the menu bar's overflow arrow) and the session bus, which the menu bar asks whether
+// the desktop shows menus of its own. Started here on two threads as soon as the application
+// exists, they are ready by the time the window asks; Qt makes all of it safe to do from any
+// thread and shares it across the process. The destructor waits for both threads.
+class FirstWindowWarmUp {
+  public:
+    FirstWindowWarmUp() {
+        try {
+            m_fonts = std::jthread([] {
+                QFontDatabase::families();
+                QImageReader::supportedImageFormats();
+                QFontMetrics(QGuiApplication::font()).horizontalAdvance(QStringLiteral("ｱァあ漢"));
+            });
+#ifdef LUMO_HAVE_QT_DBUS
+            m_bus = std::jthread([] { QDBusConnection::sessionBus(); });
+#endif
+        } catch (const std::system_error&) {
+            // Without threads the window does the same work itself, only later.
+        }
+    }
+
+  private:
+    std::jthread m_fonts;
+    std::jthread m_bus;
+};
+
+}  // namespace
 
 extern "C" __attribute__((visibility("default"))) int lumo_gui_main(int argc, char** argv) {
     // Without a display Qt can only abort; say what to do instead.
@@ -29,6 +70,7 @@ extern "C" __attribute__((visibility("default"))) int lumo_gui_main(int argc, ch
         return 2;
     }
     lumo::CLumoApp app(argc, argv);
+    const FirstWindowWarmUp warmUp;
     if (!app.InitInstance()) return 2;
     return app.exec();
 }
