@@ -32,6 +32,14 @@ std::string WorksheetFor(std::string_view name) {
         for (int i = 0; i < 18; ++i) {
             text += std::to_string(10.0 + std::sin(i)) + (i == 7 ? " X\n" : "\n");
         }
+    } else if (name == "michaelis-menten") {
+        // Velocities on a Michaelis-Menten curve (Km 0.7, Vmax 10) with a little scatter: the
+        // binding data below fall with [s] and give the fit nothing to converge to.
+        for (int i = 0; i < 100; ++i) {
+            const double s = 0.05 + 4.8 * i / 100.0;
+            const double v = 10.0 * s / (0.7 + s) * (1.0 + 0.01 * std::sin(i));
+            text += std::to_string(s) + "," + std::to_string(v) + "\n";
+        }
     } else {
         // Two-site binding data: bound B and bound/free B/F on the curve of two site classes,
         // with four lines marked for the Scatchard analyses.
