@@ -89,11 +89,12 @@ if [ -x "$bare" ] && [ -f "$probe_dir/generic/libfirst_frame_probe.so" ] && comm
         env DISPLAY=":$(cat "$work/display")" QT_QPA_PLATFORM=xcb XDG_CONFIG_HOME="$work/config" \
             QT_PLUGIN_PATH="$probe_dir" QT_QPA_GENERIC_PLUGINS=firstframeprobe "$@"
     }
+    # Every start finds the data folder as a clean exit leaves it: the probe ends a program at
+    # its first frame, which would leave its recovery lock for the next start to clear.
+    reset_data() { [ ! -d "$XDG_DATA_HOME" ] || find "$XDG_DATA_HOME" -type f -delete; }
     first_frame() {
         local t0 t1
-        # Every start finds the data folder as a clean exit leaves it: the probe ends a program
-        # at its first frame, which would leave its recovery lock for the next start to clear.
-        [ ! -d "$XDG_DATA_HOME" ] || find "$XDG_DATA_HOME" -type f -delete
+        reset_data
         t0=${EPOCHREALTIME/./}
         t1=$(gui_env timeout 30 "$@" 2>/dev/null)
         echo $((t1 - t0))
@@ -117,7 +118,7 @@ if [ -x "$bare" ] && [ -f "$probe_dir/generic/libfirst_frame_probe.so" ] && comm
     if command -v valgrind >/dev/null; then
         main_thread_instructions() {
             rm -f "$work"/cg.*
-            [ ! -d "$XDG_DATA_HOME" ] || find "$XDG_DATA_HOME" -type f -delete
+            reset_data
             gui_env valgrind --tool=callgrind --separate-threads=yes \
                 --callgrind-out-file="$work/cg.%p" "$@" >/dev/null 2>&1 || true
             # The first thread's file ends in -01.
