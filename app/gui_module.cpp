@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdlib>
 #include <system_error>
 
 namespace lumo {
@@ -42,22 +43,55 @@ void* LoadGuiEntry(const char* symbol, std::string* error) {
     return entry;
 }
 
-FontConfigWarmUp::FontConfigWarmUp() {
-    try {
-        m_thread = std::thread([] {
-            // Qt's libraries load the same library by the same name and so share what is read
-            // here; it stays loaded for them.
-            void* library = ::dlopen("libfontconfig.so.1", RTLD_LAZY | RTLD_LOCAL);
-            if (library == nullptr) return;
-            if (const auto init = reinterpret_cast<int (*)()>(::dlsym(library, "FcInit"))) init();
-        });
-    } catch (const std::system_error&) {
-        // Without a second thread Qt reads the configuration itself, as it always can.
+namespace {
+
+// Qt's libraries load the same libraries by the same names and so share what is read here;
+// they stay loaded for them.
+void* LoadSharedLibrary(const char* name) {
+    return ::dlopen(name, RTLD_LAZY | RTLD_LOCAL);
+}
+
+void ReadXLocale() {
+    // Only a program that talks to an X display needs it.
+    const char* display = std::getenv("DISPLAY");
+    if (display == nullptr || *display == '\0') return;
+    void* library = LoadSharedLibrary("libX11.so.6");
+    if (library == nullptr) return;
+    // Older Xlib wants XInitThreads before any other call in a program with threads; Qt calls
+    // it too, and a second call does nothing.
+    const auto initThreads = reinterpret_cast<int (*)()>(::dlsym(library, "XInitThreads"));
+    const auto supportsLocale = reinterpret_cast<int (*)()>(::dlsym(library, "XSupportsLocale"));
+    if (initThreads != nullptr && supportsLocale != nullptr && initThreads() != 0) {
+        supportsLocale();
     }
 }
 
-FontConfigWarmUp::~FontConfigWarmUp() {
+void ReadFontConfig() {
+    void* library = LoadSharedLibrary("libfontconfig.so.1");
+    if (library == nullptr) return;
+    if (const auto init = reinterpret_cast<int (*)()>(::dlsym(library, "FcInit"))) init();
+}
+
+}  // namespace
+
+StartupWarmUp::StartupWarmUp() {
+    try {
+        m_thread = std::thread([this] {
+            ReadXLocale();
+            m_localeRead.count_down();
+            ReadFontConfig();
+        });
+    } catch (const std::system_error&) {
+        // Without a second thread Qt reads both itself, as it always can.
+    }
+}
+
+StartupWarmUp::~StartupWarmUp() {
     if (m_thread.joinable()) m_thread.join();
+}
+
+void StartupWarmUp::WaitForLocale() {
+    if (m_thread.joinable()) m_localeRead.wait();
 }
 
 }  // namespace lumo

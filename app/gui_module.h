@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <latch>
 #include <string>
 #include <thread>
 
@@ -28,18 +29,24 @@ constexpr const char kSavePlotSymbol[] = "lumo_gui_save_plot";
 // returns the named entry point, or nullptr with the reason in `error`.
 void* LoadGuiEntry(const char* symbol, std::string* error);
 
-// Reads the system's font configuration (fontconfig's XML files and caches) on a second thread
-// while the module and Qt's libraries load on the first. The first window's Japanese menus
-// cannot be measured without it, and it is a third of the work before that window appears;
-// Qt later finds the configuration already read. The destructor waits for the thread.
-class FontConfigWarmUp {
+// Reads, on a second thread while the module and Qt's libraries load on the first, what the
+// first window would otherwise wait for and the libraries keep for the whole process: Xlib's
+// description of the user's locale (the window's title goes to the X display in the locale's
+// encoding) and the system's font configuration (fontconfig's XML files and caches, for the
+// Japanese menus). Qt later finds both read. The user's locale must be set before, as Qt sets
+// it, and WaitForLocale() called before Qt starts, since Qt then sets it again. The
+// destructor waits for the thread.
+class StartupWarmUp {
   public:
-    FontConfigWarmUp();
-    ~FontConfigWarmUp();
-    FontConfigWarmUp(const FontConfigWarmUp&) = delete;
-    FontConfigWarmUp& operator=(const FontConfigWarmUp&) = delete;
+    StartupWarmUp();
+    ~StartupWarmUp();
+    StartupWarmUp(const StartupWarmUp&) = delete;
+    StartupWarmUp& operator=(const StartupWarmUp&) = delete;
+
+    void WaitForLocale();
 
   private:
+    std::latch m_localeRead{1};
     std::thread m_thread;
 };
 

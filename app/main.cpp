@@ -1,3 +1,4 @@
+#include <clocale>
 #include <cstdio>
 #include <string>
 
@@ -8,8 +9,11 @@ int main(int argc, char** argv) {
     // --run, --help and --version need no display and no Qt.
     if (lumo::IsCommandLineRun(argc, argv)) return lumo::RunCommandLine(argc, argv);
 
+    // The user's locale, as Qt takes it when the application starts: the warm-up then reads
+    // what the window will need, and Qt setting it again changes nothing under it.
+    std::setlocale(LC_ALL, "");
     // Read on a second core while the module loads.
-    const lumo::FontConfigWarmUp fontConfig;
+    lumo::StartupWarmUp warmUp;
     std::string error;
     const auto guiMain =
         reinterpret_cast<lumo::GuiMainFunction>(lumo::LoadGuiEntry(lumo::kGuiMainSymbol, &error));
@@ -17,5 +21,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "lumo: %s\n", error.c_str());
         return 2;
     }
+    warmUp.WaitForLocale();
     return guiMain(argc, argv);
 }
