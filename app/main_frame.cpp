@@ -92,14 +92,16 @@ CMainFrame::CMainFrame(IFrameDialogs* dialogs, QWidget* parent) : QMainWindow(pa
 }
 
 bool CMainFrame::event(QEvent* event) {
-    // Two pieces of the start wait until the first frame is painted, so that the window
+    // Three pieces of the start wait until the first frame is painted, so that the window
     // appears without them: the icon, drawn from its SVG at every size the desktop may ask
-    // for, and the paste command's state, which asks the display for the clipboard.
+    // for, the paste command's state, which asks the display for the clipboard, and the
+    // recovery lock, which is synced to disk.
     if (m_bStartPending && event->type() == QEvent::Paint) {
         m_bStartPending = false;
         QTimer::singleShot(0, this, [this] {
             setWindowIcon(AppIcon());
             UpdateEditActions();
+            m_pRecovery->TakeLock();
         });
     }
     return QMainWindow::event(event);

@@ -215,6 +215,14 @@ std::optional<RecoveryCopy> ReadRecoveryCopy(const QString& copyPath) {
 CRecovery::CRecovery(CLumoDoc& doc, QObject* parent)
     : QObject(parent), m_doc(doc), m_folder(Folder()) {
     m_id = QString::number(QRandomGenerator::system()->generate64(), 16).rightJustified(16, u'0');
+    m_timer.setInterval(IntervalMs());
+    connect(&m_timer, &QTimer::timeout, this, &CRecovery::Update);
+    m_timer.start();
+}
+
+bool CRecovery::TakeLock() {
+    if (m_bLockTried) return m_pLock != nullptr;
+    m_bLockTried = true;
     // The copies hold the user's data: for the user's eyes only.
     if (QDir().mkpath(m_folder)) {
         QFile::setPermissions(
@@ -223,13 +231,11 @@ CRecovery::CRecovery(CLumoDoc& doc, QObject* parent)
         if (!m_pLock->tryLock(0)) m_pLock.reset();
     }
     if (!m_pLock) {
+        m_timer.stop();
         std::fprintf(stderr, "lumo: no recovery copies can be kept in %s\n",
                      qPrintable(QDir::toNativeSeparators(m_folder)));
-        return;
     }
-    m_timer.setInterval(IntervalMs());
-    connect(&m_timer, &QTimer::timeout, this, &CRecovery::Update);
-    m_timer.start();
+    return m_pLock != nullptr;
 }
 
 CRecovery::~CRecovery() {
@@ -250,7 +256,7 @@ int CRecovery::IntervalMs() {
 }
 
 bool CRecovery::Update() {
-    if (!m_pLock || !m_doc.IsModified() || m_doc.Worksheet() == nullptr) return true;
+    if (!m_doc.IsModified() || m_doc.Worksheet() == nullptr || !TakeLock()) return true;
     const std::string text = m_doc.Worksheet()->GetText();
     if (!m_copyPath.isEmpty() && text == m_writtenText && m_doc.PathName() == m_writtenPathName) {
         return true;
@@ -321,6 +327,7 @@ void CRecovery::Discard() {
 
 void CRecovery::Finish() {
     m_timer.stop();
+    m_bLockTried = true;
     m_pLock.reset();
     Discard();
 }
@@ -376,7 +383,8 @@ void CRecovery::OfferLeftCopies(const std::string& openedPathName, IFrameDialogs
         restore(offer.copy);
         // This window's copy takes over before the old one goes, so the text is never only on
         // screen.
-        if (Write(m_doc.Worksheet() != nullptr ? m_doc.Worksheet()->GetText() : offer.copy.text)) {
+        if (TakeLock() &&
+            Write(m_doc.Worksheet() != nullptr ? m_doc.Worksheet()->GetText() : offer.copy.text)) {
             QFile::remove(offer.copy.copyPath);
         }
         break;

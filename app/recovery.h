@@ -54,6 +54,10 @@ class CRecovery : public QObject {
     // How often the copy is brought up to date: 30 s, or LUMO_RECOVERY_INTERVAL_MS.
     static int IntervalMs();
 
+    // Takes this instance's lock, without which it keeps no copy. The window takes it once its
+    // first frame is up, since the lock is synced to disk and the start need not wait for
+    // that; anything that writes a copy takes it first. False when no copy can be kept.
+    bool TakeLock();
     // Brings the copy up to date when the worksheet holds unsaved changes that it does not have
     // yet. False when it could not be written.
     bool Update();
@@ -79,6 +83,7 @@ class CRecovery : public QObject {
     QString m_folder;
     QString m_id;
     std::unique_ptr<QLockFile> m_pLock;
+    bool m_bLockTried = false;
     QTimer m_timer;
     QString m_copyPath;
     std::string m_writtenText;
