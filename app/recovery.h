@@ -39,9 +39,9 @@ struct RecoveryCopy {
 // Reads a recovery copy; nothing when it is damaged or is no recovery copy.
 std::optional<RecoveryCopy> ReadRecoveryCopy(const QString& copyPath);
 
-// The recovery copy of one window. Each instance has a name of its own and holds a lock on it
-// for as long as it runs, so two windows never write the same copy and a running instance's
-// copy is never offered to another.
+// The recovery copy of one window. Each instance has a name of its own and, from its first
+// frame or its first copy on, holds a lock on it for as long as it runs, so two windows never
+// write the same copy and a running instance's copy is never offered to another.
 class CRecovery : public QObject {
     Q_OBJECT
 

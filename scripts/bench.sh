@@ -96,8 +96,8 @@ if [ -x "$bare" ] && [ -f "$probe_dir/generic/libfirst_frame_probe.so" ] && comm
         local t0 t1
         reset_data
         # Started back to back, a program shares the machine with the end of the one before
-        # (the display freeing its window, the kernel its memory), which slows the empty
-        # window most; a desktop user starts a program on a settled machine.
+        # (the display freeing its window, the kernel its memory), which costs both programs
+        # about the same and so flatters the ratio; a desktop user starts on a settled one.
         sleep 0.2
         t0=${EPOCHREALTIME/./}
         t1=$(gui_env timeout 30 "$@" 2>/dev/null)
