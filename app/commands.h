@@ -16,6 +16,12 @@ constexpr int kPairedTTest = 32797;
 constexpr int kShowDetails = 32798;
 constexpr int kMichaelisMentenFit = 32810;
 constexpr int kBindingFit = 32811;
+constexpr int kMannWhitney = 32812;
+constexpr int kWilcoxon = 32813;
+constexpr int kAnova = 32814;
+constexpr int kKruskalWallis = 32815;
+constexpr int kGrubbs = 32816;
+constexpr int kDoseResponse = 32817;
 
 constexpr int kFileNew = 57600;
 constexpr int kFileOpen = 57601;

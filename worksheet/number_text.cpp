@@ -86,6 +86,30 @@ double AtoF(std::string_view text, size_t* used) {
     return negative ? -value : value;
 }
 
+std::string SigText(double v) {
+    if (std::isnan(v)) return "nan";
+    if (std::isinf(v)) return v < 0 ? "-inf" : "inf";
+    if (v == 0.0) return "0";
+    char buffer[64];
+    const double magnitude = std::fabs(v);
+    std::to_chars_result res;
+    if (magnitude >= 1e-4 && magnitude < 1e6) {
+        // Decimals so that the fourth significant digit shows; rounding may carry into a new
+        // leading digit (9.9996 -> "10.000"), which only adds one.
+        const int leading = static_cast<int>(std::floor(std::log10(magnitude)));
+        const int decimals = leading >= 3 ? 0 : 3 - leading;
+        res = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed, decimals);
+    } else {
+        res = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::scientific, 3);
+    }
+    return std::string(buffer, res.ptr);
+}
+
+std::string PValueText(double p) {
+    if (p < 1e-4) return "p < 0.0001";
+    return "p= " + SigText(p);
+}
+
 std::string FormatArgs(std::string_view format, const FormatArg* args, std::size_t count) {
     std::string out;
     out.reserve(format.size() + 16 * count);

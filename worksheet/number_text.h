@@ -40,6 +40,14 @@ class FormatArg {
 // "nan" whatever its sign bit, infinities as "inf" and "-inf".
 std::string FormatArgs(std::string_view format, const FormatArg* args, std::size_t count);
 
+// A number for the newer reports, with at least four significant digits whatever its size:
+// fixed notation from 0.0001 up to a million ("2.500", "0.001235", "12346"), else scientific
+// ("8.100e-08", "1.235e+07"); "0" for zero and "nan", "inf", "-inf" as %f prints them.
+std::string SigText(double v);
+// A p-value as the newer reports print it: "p < 0.0001" below 0.0001, else "p= " and the
+// value by SigText.
+std::string PValueText(double p);
+
 template <typename... Args>
 std::string Format(std::string_view format, const Args&... args) {
     const FormatArg list[] = {FormatArg(args)..., FormatArg(0)};

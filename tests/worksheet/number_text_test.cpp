@@ -73,5 +73,27 @@ TEST(Format, PrintsLikePrintfWithPortableNonFiniteValues) {
     EXPECT_EQ(Format("(%f, %f), ", 1.0, 2.886), "(1.000000, 2.886000), ");
 }
 
+TEST(SigText, KeepsFourSignificantDigitsAtEverySize) {
+    const struct {
+        double value;
+        const char* text;
+    } cases[] = {
+        {2.5, "2.500"},
+        {-0.00123456, "-0.001235"},
+        {12345.6, "12346"},
+        {9.99996, "10.000"},
+        {0.0001, "0.0001000"},
+        {8.1e-08, "8.100e-08"},
+        {12345678.0, "1.235e+07"},
+        {0.0, "0"},
+        {-HUGE_VAL, "-inf"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(SigText(c.value), c.text) << c.value;
+    EXPECT_EQ(SigText(std::nan("")), "nan");
+    EXPECT_EQ(PValueText(8.1e-08), "p < 0.0001");
+    EXPECT_EQ(PValueText(0.0001), "p= 0.0001000");
+    EXPECT_EQ(PValueText(0.04321), "p= 0.04321");
+}
+
 }  // namespace
 }  // namespace lumo
