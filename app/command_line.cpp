@@ -11,6 +11,7 @@
 
 #include "app/analysis_table.h"
 #include "app/gui_module.h"
+#include "worksheet/file_messages.h"
 #include "worksheet/line_reader.h"
 #include "worksheet/lumo_doc.h"
 #include "worksheet/safe_write.h"
@@ -266,13 +267,13 @@ int RunCommandLine(int argc, char** argv) {
     }
     const std::string path = args.files.front();
     // A picture that cannot be written must stop the run before the report file or FILE is.
+    // It is written as report files are: a link, a FIFO or a device at the name is refused,
+    // whoever put it there.
     if (args.plot != nullptr) {
-        const SafeWriteResult writable = CheckWritable(args.plot, LinkPolicy::kKeepFile);
+        const SafeWriteResult writable = CheckWritable(args.plot, LinkPolicy::kReplace);
         if (!writable.ok()) {
-            std::string reason = "ﾌｧｲﾙではありません";
-            if (writable.refusal == WriteRefusal::kReadOnly) reason = "書き込み禁止です";
-            if (writable.refusal == WriteRefusal::kFailed) reason = SystemErrorUtf8(writable.err);
-            return Fail(std::string(args.plot) + " に図を書き込めません。(" + reason + ")");
+            return Fail(std::string(args.plot) + " に図を書き込めません。(" +
+                        WriteRefusalReason(writable) + ")");
         }
     }
 

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <system_error>
 #include <thread>
 
@@ -91,7 +92,10 @@ extern "C" __attribute__((visibility("default"))) int lumo_gui_save_plot(
         app = std::make_unique<QGuiApplication>(argc, argv);
     }
     QString message;
-    if (lumo::SavePlotPicture(*doc, QString::fromLocal8Bit(path), &message, {true, resolution})) {
+    // The name keeps its bytes: one that is not text in the locale's encoding still names the
+    // file the user asked for.
+    if (lumo::SavePlotPicture(*doc, std::string(path), QString::fromLocal8Bit(path), &message,
+                              {true, resolution})) {
         return 0;
     }
     if (error != nullptr && errorCapacity > 0) {

@@ -1,19 +1,22 @@
 #include "app/plot_export.h"
 
+#include <QBuffer>
 #include <QDate>
+#include <QFile>
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
-#include <QSaveFile>
 #include <QSvgGenerator>
 
 #include <algorithm>
 
 #include "app/painter_surface.h"
 #include "graph/plot_drawing.h"
+#include "worksheet/file_messages.h"
+#include "worksheet/safe_write.h"
 
 namespace lumo {
 namespace {
@@ -96,19 +99,28 @@ bool IsPlotPictureName(const QString& path) {
 
 bool SavePlotPicture(const CLumoDoc& doc, const QString& path, QString* error,
                      const PictureOptions& options) {
+    return SavePlotPicture(doc, QFile::encodeName(path).toStdString(), path, error, options);
+}
+
+bool SavePlotPicture(const CLumoDoc& doc, const std::string& nativePath, const QString& shownPath,
+                     QString* error, const PictureOptions& options) {
     auto fail = [&](const QString& reason) {
         if (error != nullptr) {
-            *error = QStringLiteral("グラフを %1 に保存できませんでした。(%2)").arg(path, reason);
+            *error =
+                QStringLiteral("グラフを %1 に保存できませんでした。(%2)").arg(shownPath, reason);
         }
         return false;
     };
-    if (!IsPlotPictureName(path)) {
+    if (!IsPlotPictureName(shownPath)) {
         return fail(QStringLiteral("名前の末尾は .png、.svg、.pdf のどれかにして下さい"));
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return fail(file.errorString());
+    // Drawn whole in memory first, then written as report files are: the picture never lands
+    // on whatever a link, a FIFO or a device at the name leads to.
+    QByteArray bytes;
+    QBuffer file(&bytes);
+    file.open(QIODevice::WriteOnly);
 
-    const QString suffix = Suffix(path);
+    const QString suffix = Suffix(shownPath);
     const QSize size = PlotPictureSize();
     bool painted = true;
     if (suffix == QLatin1String("png")) {
@@ -133,12 +145,12 @@ bool SavePlotPicture(const CLumoDoc& doc, const QString& path, QString* error,
         painted = painter.begin(&pdf);
         if (painted) PaintPlot(doc, painter, size, PlotOptions{options.scales});
     }
-    if (!painted) {
-        file.cancelWriting();
-        return fail(QStringLiteral("描画できませんでした"));
-    }
-    if (!file.commit()) return fail(file.errorString());
-    return true;
+    if (!painted) return fail(QStringLiteral("描画できませんでした"));
+    file.close();
+    const SafeWriteResult written =
+        SafeWriteFile(nativePath, std::string_view(bytes.constData(), std::size_t(bytes.size())),
+                      LinkPolicy::kReplace);
+    return written.ok() || fail(QString::fromStdString(WriteRefusalReason(written)));
 }
 
 }  // namespace lumo

@@ -6,6 +6,8 @@
 #include <QSize>
 #include <QString>
 
+#include <string>
+
 #include "graph/plot_drawing.h"
 
 class QPainter;
@@ -49,8 +51,13 @@ void PrintPlot(const CLumoDoc& doc, QPrinter& printer, int clientHeight,
 bool IsPlotPictureName(const QString& path);
 
 // Writes the picture in the format that the name's suffix asks for, replacing the file only
-// once the picture is complete. On failure returns false with a message for the user.
+// once the picture is complete, as report files are written: a link, a FIFO or a device at the
+// name is refused. On failure returns false with a message for the user.
 bool SavePlotPicture(const CLumoDoc& doc, const QString& path, QString* error,
                      const PictureOptions& options = {});
+// The same for a name given as the system's bytes, which need not be text in any encoding;
+// `shownPath` is the name as the message shows it.
+bool SavePlotPicture(const CLumoDoc& doc, const std::string& nativePath, const QString& shownPath,
+                     QString* error, const PictureOptions& options = {});
 
 }  // namespace lumo

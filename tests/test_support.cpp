@@ -1,7 +1,9 @@
 #include "tests/test_support.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <linux/fs.h>
+#include <pwd.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -147,8 +149,12 @@ std::string ReportBytes(std::string_view utf8WithLf) {
     return ToCp932(crlf);
 }
 
-ProcessResult RunLumo(const std::vector<std::string>& args, const std::string& cwd,
-                      StdoutTo stdoutTo) {
+namespace {
+
+// Runs `program` with its output collected; `asUser` (when not null) drops to that user first.
+ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args,
+                         const std::string& cwd, StdoutTo stdoutTo, const UnprivilegedUser* asUser,
+                         const std::vector<std::string>& env) {
     ProcessResult result;
     TempDir io;
     const std::string outPath = io.File("out");
@@ -174,12 +180,23 @@ ProcessResult RunLumo(const std::vector<std::string>& args, const std::string& c
         ::dup2(err, 2);
         ::dup2(in, 0);
         std::vector<char*> argv;
-        std::string binary = LUMO_BINARY;
+        std::string binary = program;
         argv.push_back(binary.data());
         std::vector<std::string> copies(args);
         for (std::string& a : copies) argv.push_back(a.data());
         argv.push_back(nullptr);
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        for (const std::string& e : env) {
+            const size_t eq = e.find('=');
+            ::setenv(e.substr(0, eq).c_str(), e.substr(eq + 1).c_str(), 1);
+        }
+        if (asUser != nullptr) {
+            ::setenv("HOME", cwd.c_str(), 1);
+            if (::setgroups(0, nullptr) != 0 || ::setgid(asUser->gid()) != 0 ||
+                ::setuid(asUser->uid()) != 0) {
+                ::_exit(126);
+            }
+        }
         ::execv(binary.c_str(), argv.data());
         ::_exit(127);
     }
@@ -199,6 +216,61 @@ ProcessResult RunLumo(const std::vector<std::string>& args, const std::string& c
     result.out = ReadFile(outPath);
     result.err = ReadFile(errPath);
     return result;
+}
+
+// Runs a system tool quietly; true when it exits with 0.
+bool RunTool(const std::vector<std::string>& args) {
+    TempDir cwd;
+    return RunProcess(args.front(), {args.begin() + 1, args.end()}, cwd.path(), StdoutTo::kFile,
+                      nullptr, {})
+               .exitCode == 0;
+}
+
+}  // namespace
+
+ProcessResult RunLumo(const std::vector<std::string>& args, const std::string& cwd,
+                      StdoutTo stdoutTo) {
+    return RunProcess(LUMO_BINARY, args, cwd, stdoutTo, nullptr, {});
+}
+
+UnprivilegedUser::UnprivilegedUser() {
+    if (::geteuid() != 0) {
+        m_why = "not run as root, so no second user can be made to plant files";
+        return;
+    }
+    const char* tools[] = {"/usr/sbin/useradd", "/usr/sbin/userdel"};
+    for (const char* tool : tools) {
+        if (::access(tool, X_OK) != 0) {
+            m_why = std::string(tool) + " is missing";
+            return;
+        }
+    }
+    m_name = "lumot" + std::to_string(::getpid());
+    if (!RunTool({tools[0], "--no-create-home", "--user-group", "--shell", "/usr/sbin/nologin",
+                  m_name})) {
+        m_why = "useradd " + m_name + " failed";
+        return;
+    }
+    const struct passwd* pw = ::getpwnam(m_name.c_str());
+    if (pw == nullptr) {
+        m_why = "the new user " + m_name + " cannot be found";
+        return;
+    }
+    m_uid = pw->pw_uid;
+    m_gid = pw->pw_gid;
+    m_ok = true;
+}
+
+UnprivilegedUser::~UnprivilegedUser() {
+    if (!m_name.empty() && (m_ok || ::getpwnam(m_name.c_str()) != nullptr)) {
+        RunTool({"/usr/sbin/userdel", m_name});
+    }
+}
+
+ProcessResult UnprivilegedUser::Run(const std::string& program,
+                                    const std::vector<std::string>& args, const std::string& cwd,
+                                    const std::vector<std::string>& env) const {
+    return RunProcess(program, args, cwd, StdoutTo::kFile, this, env);
 }
 
 std::string ExamplePath(std::string_view name) {

@@ -105,6 +105,32 @@ enum class StdoutTo { kFile, kClosedPipe, kFullDevice };
 ProcessResult RunLumo(const std::vector<std::string>& args, const std::string& cwd,
                       StdoutTo stdoutTo = StdoutTo::kFile);
 
+// A user with no privileges, for the cases where another user is the one who plants a link or
+// owns a folder: made with useradd when the tests run as root and removed again, so ok() is
+// false (with the reason in why()) when the tests are not root or the system has no useradd.
+class UnprivilegedUser {
+  public:
+    UnprivilegedUser();
+    ~UnprivilegedUser();
+    UnprivilegedUser(const UnprivilegedUser&) = delete;
+    UnprivilegedUser& operator=(const UnprivilegedUser&) = delete;
+    bool ok() const { return m_ok; }
+    const std::string& why() const { return m_why; }
+    unsigned uid() const { return m_uid; }
+    unsigned gid() const { return m_gid; }
+    // `program` with `args` as this user in `cwd` (which that user must be able to enter);
+    // `env` entries ("NAME=value") are added to the environment.
+    ProcessResult Run(const std::string& program, const std::vector<std::string>& args,
+                      const std::string& cwd, const std::vector<std::string>& env = {}) const;
+
+  private:
+    std::string m_name;
+    unsigned m_uid = 0;
+    unsigned m_gid = 0;
+    bool m_ok = false;
+    std::string m_why;
+};
+
 // Where the checkout's examples/ are.
 std::string ExamplePath(std::string_view name);
 

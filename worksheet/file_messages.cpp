@@ -57,4 +57,19 @@ std::string CannotSaveMessage(const std::string& path, int err) {
     return message;
 }
 
+std::string WriteRefusalReason(const SafeWriteResult& result) {
+    switch (result.refusal) {
+        case WriteRefusal::kNotRegular:
+            return "通常のファイルではない（リンク、FIFO、装置などの）ため書き込みません。"
+                   "その名前のものを別の場所に移すか、別の名前にして下さい";
+        case WriteRefusal::kReadOnly:
+            return "書き込み禁止です";
+        case WriteRefusal::kFailed:
+            return SystemErrorUtf8(result.err);
+        case WriteRefusal::kNone:
+            break;
+    }
+    return {};
+}
+
 }  // namespace lumo

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "worksheet/safe_write.h"
+
 namespace lumo {
 
 // "ﾌｧｲﾙが大きすぎて開けません。" and, on a second line, the file with its size (when known,
@@ -19,5 +21,9 @@ std::string CannotReadMessage(const std::string& path, int err);
 // place, so when the folder refuses writes the folder is what the user must change, however
 // writable the file itself is; the message then says so.
 std::string CannotSaveMessage(const std::string& path, int err);
+
+// Why a picture or another file written as report files are could not be written, for the
+// parentheses after its name.
+std::string WriteRefusalReason(const SafeWriteResult& result);
 
 }  // namespace lumo

@@ -3,6 +3,10 @@
 
 #include <QImage>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstdlib>
 
 #include "app/analysis_table.h"
@@ -100,6 +104,67 @@ TEST(PlotCommand, APictureThatCannotBeWrittenIsAFileError) {
     EXPECT_EQ(r.out, "");
     EXPECT_NE(r.err.find("c.png"), std::string::npos);
     EXPECT_FALSE(test::FileExists(dir.File("SokanRes.txt")));
+}
+
+// A picture goes where report files go and no further: a link, a FIFO or a device put at its
+// name, by this user or another one in a shared folder, is refused before anything runs and
+// the file it leads to keeps its bytes.
+TEST(PlotCommand, LinksFifosAndDevicesAtThePicturesNameAreRefused) {
+    TempDir dir;
+    ::chmod(dir.path().c_str(), 01777);  // a shared folder, sticky as /tmp is
+    WriteFile(dir.File("c.txt"), "1,2\r\n2,4\r\n3,6\r\n");
+    WriteFile(dir.File("precious.txt"), "notes");
+    ::chmod(dir.File("precious.txt").c_str(), 0666);
+    ::chmod(dir.File("c.txt").c_str(), 0666);
+    ASSERT_EQ(::symlink(dir.File("precious.txt").c_str(), dir.File("link.png").c_str()), 0);
+    ASSERT_EQ(::symlink(dir.File("nowhere.txt").c_str(), dir.File("dangling.svg").c_str()), 0);
+    ASSERT_EQ(::mkfifo(dir.File("fifo.pdf").c_str(), 0666), 0);
+    ASSERT_EQ(::symlink("/dev/null", dir.File("null.png").c_str()), 0);
+    const test::UnprivilegedUser other;
+    for (const bool asOther : {false, true}) {
+        if (asOther && !other.ok()) {
+            std::printf("as another user: skipped, %s\n", other.why().c_str());
+            continue;
+        }
+        for (const char* name : {"link.png", "dangling.svg", "fifo.pdf", "null.png"}) {
+            const std::vector<std::string> args = {"--run", "correlation", dir.File("c.txt"),
+                                                   "--plot", name};
+            const auto r =
+                asOther ? other.Run(LUMO_BINARY, args, dir.path()) : RunLumo(args, dir.path());
+            EXPECT_EQ(r.exitCode, 2) << name << asOther;
+            EXPECT_NE(r.err.find(name), std::string::npos) << r.err;
+            EXPECT_NE(r.err.find("リンク、FIFO"), std::string::npos) << r.err;
+            EXPECT_EQ(ReadFile(dir.File("precious.txt")), "notes");
+            EXPECT_FALSE(test::FileExists(dir.File("nowhere.txt")));
+            EXPECT_FALSE(test::FileExists(dir.File("SokanRes.txt")));
+        }
+    }
+}
+
+// A name in Shift_JIS bytes, not text in a UTF-8 session, still names the file written.
+TEST(PlotCommand, APictureNameThatIsNoTextKeepsItsBytes) {
+    TempDir dir;
+    WriteFile(dir.File("c.txt"), "1,2\r\n2,4\r\n3,6\r\n");
+    const std::string name = "\x83\x4F\x83\x89\x83\x74.png";  // グラフ.png in Shift_JIS
+    const auto r = RunLumo({"--run", "correlation", dir.File("c.txt"), "--plot", name}, dir.path());
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(ReadFile(dir.File(name)).substr(1, 3), "PNG");
+    EXPECT_FALSE(
+        test::FileExists(dir.File("\xEF\xBF\xBD\x4F\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"
+                                  "t.png")));
+}
+
+// The graph pane's save dialog writes the same way.
+TEST(PlotCommand, TheSavePictureDialogRefusesALinkAndSaysSo) {
+    test::FrameFixture f;
+    WriteFile(f.dir.File("precious.txt"), "notes");
+    ASSERT_EQ(::symlink(f.dir.File("precious.txt").c_str(), f.dir.File("graph.png").c_str()), 0);
+    f.dialogs.savePlotFileNames = {Q(f.dir.File("graph.png"))};
+    f.Graph().OnSavePlotAs();
+    ASSERT_EQ(f.dialogs.messages.size(), 1u);
+    EXPECT_NE(f.dialogs.messages[0].find("graph.png"), std::string::npos);
+    EXPECT_NE(f.dialogs.messages[0].find("リンク、FIFO"), std::string::npos);
+    EXPECT_EQ(ReadFile(f.dir.File("precious.txt")), "notes");
 }
 
 TEST(PlotCommand, NeedsNoDisplayAndNoPlatformSetting) {
