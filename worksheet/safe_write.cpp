@@ -1,13 +1,16 @@
 #include "worksheet/safe_write.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
 #include <csignal>
 #include <cstdlib>
+#include <vector>
 
 namespace lumo {
 namespace {
@@ -122,9 +125,87 @@ SafeWriteResult Resolve(const std::string& path, LinkPolicy policy, Target& targ
     return {};
 }
 
+// Syncs a file's data, or a folder's entries, to the disk. The fuzz build leaves it out:
+// there the files lie in a scratch folder, and a sync per run would be all it measured.
+int SyncToDisk(int fd) {
+#ifdef LUMO_NO_DISK_SYNC
+    (void)fd;
+    return 0;
+#else
+    return ::fsync(fd);
+#endif
+}
+
+// Makes a rename in `folder` survive a power cut: the new entry is on disk once this returns.
+// A file system that cannot sync a folder has nothing more to give, so failure is not an error.
+void SyncFolder(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    SyncToDisk(fd);
+    ::close(fd);
+}
+
+// The part of a temporary's name before its process number: "." + the name (as much as fits)
+// + ".lumo-". Temporaries are named "<prefix><pid>.XXXXXX", so a save can tell its own stale
+// ones (left by a process that was killed) from anything else in the folder.
+constexpr std::string_view kPidTag = ".lumo-";
+constexpr std::size_t kPidDigits = 10;
+
+std::string TemporaryPrefix(std::string_view name) {
+    constexpr std::size_t kRoom = NAME_MAX - 1 - kPidTag.size() - kPidDigits - 7;
+    std::string prefix = ".";
+    prefix += name.substr(0, kRoom);
+    prefix += kPidTag;
+    return prefix;
+}
+
+// Removes the temporaries of `name` that a process which is gone left behind (a save killed
+// half-way). Only regular files of this user's that match the pattern exactly are touched;
+// the process number may have been given to another process since, and then the file stays.
+void RemoveStaleTemporaries(const Target& target) {
+    const std::string prefix = TemporaryPrefix(target.name);
+    DIR* folder = ::opendir(target.folder.c_str());
+    if (folder == nullptr) return;
+    const pid_t self = ::getpid();
+    while (const struct dirent* entry = ::readdir(folder)) {
+        const std::string_view name(entry->d_name);
+        if (!name.starts_with(prefix)) continue;
+        const std::string_view rest = name.substr(prefix.size());
+        const std::size_t dot = rest.find('.');
+        if (dot == 0 || dot == std::string_view::npos || dot > kPidDigits ||
+            rest.size() != dot + 7) {
+            continue;
+        }
+        long long pid = 0;
+        bool digits = true;
+        for (const char c : rest.substr(0, dot)) {
+            digits = digits && c >= '0' && c <= '9';
+            pid = pid * 10 + (c - '0');
+        }
+        if (!digits || pid <= 0 || pid > INT_MAX || pid == self) continue;
+        if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+        struct stat st {};
+        const int dirFd = ::dirfd(folder);
+        const std::string entryName(name);
+        if (::fstatat(dirFd, entryName.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(st.st_mode) && st.st_uid == ::geteuid()) {
+            ::unlinkat(dirFd, entryName.c_str(), 0);
+        }
+    }
+    ::closedir(folder);
+}
+
 int MakeTemporary(const Target& target, std::string& temp) {
-    temp = target.folder + "/" + TemporaryName(target.name);
+    temp =
+        target.folder + "/" + TemporaryPrefix(target.name) + std::to_string(::getpid()) + ".XXXXXX";
     return ::mkostemp(temp.data(), O_CLOEXEC);
+}
+
+// The copy of the old contents that an in-place write keeps while it writes: not removed by a
+// later save, since after a crash it may be all that is left of the old file.
+int MakeBackup(const Target& target, std::string& backup) {
+    backup = target.folder + "/" + TemporaryName(target.name);
+    return ::mkostemp(backup.data(), O_CLOEXEC);
 }
 
 bool WriteAllAt(int fd, std::string_view bytes, off_t offset) {
@@ -165,6 +246,47 @@ mode_t NewFileMode() {
     return 0666 & ~mask;
 }
 
+// Carries the old file's access control list and its user.* attributes over to the new file
+// `to`, so that the colleagues a shared file was opened to keep their access. The list lives in
+// the system.posix_acl_access attribute. Returns 0, or the errno of the call that failed; a
+// file system without attributes has nothing to carry.
+int CopyAttributes(const std::string& from, int to) {
+    std::vector<char> names;
+    for (;;) {
+        const ssize_t size = ::listxattr(from.c_str(), nullptr, 0);
+        if (size < 0) return errno == ENOTSUP ? 0 : errno;
+        names.resize(static_cast<std::size_t>(size));
+        const ssize_t got = ::listxattr(from.c_str(), names.data(), names.size());
+        if (got >= 0) {
+            names.resize(static_cast<std::size_t>(got));
+            break;
+        }
+        if (errno != ERANGE) return errno;  // the list grew in between: ask again
+    }
+    std::vector<char> value;
+    for (std::size_t at = 0; at < names.size();) {
+        const std::string name(names.data() + at);
+        at += name.size() + 1;
+        if (!name.starts_with("user.") && name != "system.posix_acl_access") continue;
+        ssize_t got = -1;
+        for (;;) {
+            const ssize_t size = ::getxattr(from.c_str(), name.c_str(), nullptr, 0);
+            if (size < 0) break;
+            value.resize(static_cast<std::size_t>(size));
+            got = ::getxattr(from.c_str(), name.c_str(), value.data(), value.size());
+            if (got >= 0 || errno != ERANGE) break;
+        }
+        if (got < 0) {
+            if (errno == ENODATA) continue;  // removed in between
+            return errno;
+        }
+        if (::fsetxattr(to, name.c_str(), value.data(), static_cast<std::size_t>(got), 0) != 0) {
+            return errno;
+        }
+    }
+    return 0;
+}
+
 // Writes the file's own inode: its other names, its owner and its mode stay. The old contents
 // are copied beside it first, and put back when the new ones cannot be written.
 SafeWriteResult WriteInPlace(const Target& target, std::string_view bytes) {
@@ -184,13 +306,13 @@ SafeWriteResult WriteInPlace(const Target& target, std::string_view bytes) {
         return Failed(err);
     }
     std::string backup;
-    const int copy = MakeTemporary(target, backup);
+    const int copy = MakeBackup(target, backup);
     if (copy < 0) {
         const int err = errno;
         ::close(fd);
         return Failed(err);
     }
-    if (!WriteAllAt(copy, old, 0) || ::fsync(copy) != 0) {
+    if (!WriteAllAt(copy, old, 0) || SyncToDisk(copy) != 0) {
         const int err = errno;
         ::close(copy);
         ::unlink(backup.c_str());
@@ -199,14 +321,15 @@ SafeWriteResult WriteInPlace(const Target& target, std::string_view bytes) {
     }
     ::close(copy);
     if (WriteAllAt(fd, bytes, 0) && ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 &&
-        ::fsync(fd) == 0) {
+        SyncToDisk(fd) == 0) {
         ::close(fd);
         ::unlink(backup.c_str());
         return {};
     }
     SafeWriteResult result = Failed(errno);
     const bool restored = WriteAllAt(fd, old, 0) &&
-                          ::ftruncate(fd, static_cast<off_t>(old.size())) == 0 && ::fsync(fd) == 0;
+                          ::ftruncate(fd, static_cast<off_t>(old.size())) == 0 &&
+                          SyncToDisk(fd) == 0;
     ::close(fd);
     if (restored) {
         ::unlink(backup.c_str());
@@ -247,6 +370,7 @@ SafeWriteResult SafeWriteFile(const std::string& path, std::string_view bytes, L
     SafeWriteResult result = Resolve(path, policy, target);
     if (!result.ok()) return result;
     SignalHold hold;
+    RemoveStaleTemporaries(target);
     if (policy == LinkPolicy::kKeepFile && target.exists && target.st.st_nlink > 1) {
         return WriteInPlace(target, bytes);
     }
@@ -272,7 +396,19 @@ SafeWriteResult SafeWriteFile(const std::string& path, std::string_view bytes, L
     }
     if (!WriteAllAt(fd, bytes, 0)) return fail(errno);
     if (::fchmod(fd, mode) != 0) return fail(errno);
-    if (::fsync(fd) != 0) return fail(errno);
+    // After the mode, which would otherwise change the list's mask again.
+    if (target.exists) {
+        if (const int err = CopyAttributes(target.path, fd); err != 0) {
+            if (policy == LinkPolicy::kKeepFile) {
+                // The file itself keeps them all: written in place, nothing is lost.
+                ::close(fd);
+                ::unlink(temp.c_str());
+                return WriteInPlace(target, bytes);
+            }
+            result.attributesErr = err;
+        }
+    }
+    if (SyncToDisk(fd) != 0) return fail(errno);
     if (::close(fd) != 0) {
         const int err = errno;
         ::unlink(temp.c_str());
@@ -283,6 +419,7 @@ SafeWriteResult SafeWriteFile(const std::string& path, std::string_view bytes, L
         ::unlink(temp.c_str());
         return Failed(err);
     }
+    SyncFolder(target.folder);
     return result;
 }
 

@@ -20,6 +20,10 @@ struct SafeWriteResult {
     int err = 0;  // errno, for kFailed
     // Set when an in-place write could not be undone: the old contents are kept in this file.
     std::string keptCopy;
+    // Set (to the errno) when a file written anew could not be given the old file's access
+    // control list or user.* attributes; the bytes were written all the same. A worksheet
+    // (kKeepFile) is written in place instead, so it never loses them.
+    int attributesErr = 0;
     bool ok() const { return refusal == WriteRefusal::kNone; }
 };
 
@@ -35,7 +39,8 @@ enum class LinkPolicy {
 
 // Writes `bytes` as the whole new contents of `path`. Either the old or the new contents are
 // on disk afterwards, never a mix; SIGINT, SIGTERM and SIGHUP are held until the write is
-// complete and its temporary file gone.
+// complete and its temporary file gone, and the folder is synced after the rename. Temporary
+// files that an earlier, killed save of the same name left behind are removed first.
 SafeWriteResult SafeWriteFile(const std::string& path, std::string_view bytes, LinkPolicy policy);
 
 // Whether SafeWriteFile could write `path`, found out without changing anything there.
@@ -55,8 +60,11 @@ bool ReadRegularFile(const std::string& path, bool followLink, std::size_t limit
 // there.
 bool IsSameFile(const std::string& a, const std::string& b);
 
-// A name for a temporary file beside `name` that always fits the system's limit on a name's
-// length: "." + as much of `name` as fits + ".XXXXXX" (for mkstemp).
+// The name of the copy of the old contents that an in-place write keeps beside `name` while it
+// writes, always within the system's limit on a name's length: "." + as much of `name` as
+// fits + ".XXXXXX" (for mkstemp). A save's own temporary files are named
+// ".NAME.lumo-PID.XXXXXX" instead, so that a later save in the folder can remove those whose
+// process is gone.
 std::string TemporaryName(std::string_view name);
 
 }  // namespace lumo
