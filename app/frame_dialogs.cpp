@@ -11,6 +11,8 @@
 #include <QPrinter>
 #include <QPushButton>
 
+#include "worksheet/worksheet_file.h"
+
 namespace lumo {
 
 const char kAppTitle[] = "Lumo";
@@ -75,6 +77,24 @@ bool QtFrameDialogs::AskYesNo(const QString& text) {
     box.button(QMessageBox::No)->setText(QStringLiteral("いいえ(&N)"));
     box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
+}
+
+ChangedFileAnswer QtFrameDialogs::AskOverwriteChangedFile(const QString& path) {
+    QMessageBox box(QMessageBox::Warning, QString::fromUtf8(kAppTitle),
+                    QString::fromUtf8(kChangedOnDiskQuestion), QMessageBox::NoButton, m_pParent);
+    box.setInformativeText(path);
+    QPushButton* overwrite =
+        box.addButton(QStringLiteral("上書き(&O)"), QMessageBox::DestructiveRole);
+    QPushButton* saveAs =
+        box.addButton(QStringLiteral("名前を付けて保存(&A)..."), QMessageBox::AcceptRole);
+    QPushButton* cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+    // Nothing is lost by the safe choices, so they are the ones a stray Return takes.
+    box.setDefaultButton(saveAs);
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == overwrite) return ChangedFileAnswer::kOverwrite;
+    if (box.clickedButton() == saveAs) return ChangedFileAnswer::kSaveAs;
+    return ChangedFileAnswer::kCancel;
 }
 
 QString QtFrameDialogs::GetOpenFileName(const QString& directory) {

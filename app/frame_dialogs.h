@@ -18,6 +18,7 @@ class QWidget;
 namespace lumo {
 
 enum class SaveAnswer { kYes, kNo, kCancel };
+enum class ChangedFileAnswer { kOverwrite, kSaveAs, kCancel };
 
 class IFrameDialogs : public IMessageBox {
   public:
@@ -27,6 +28,9 @@ class IFrameDialogs : public IMessageBox {
     virtual SaveAnswer AskSaveChanges(const QString& documentName) = 0;
     // A question with Yes and No; true for Yes.
     virtual bool AskYesNo(const QString& text) = 0;
+    // "ディスク上のファイルが変更されています。上書きしますか？" about `path`, with Overwrite,
+    // Save As and Cancel.
+    virtual ChangedFileAnswer AskOverwriteChangedFile(const QString& path) = 0;
 
     // An empty result means the user cancelled.
     virtual QString GetOpenFileName(const QString& directory) = 0;
@@ -55,6 +59,7 @@ class QtFrameDialogs : public IFrameDialogs {
     void MessageBox(std::string_view utf8Text) override;
     SaveAnswer AskSaveChanges(const QString& documentName) override;
     bool AskYesNo(const QString& text) override;
+    ChangedFileAnswer AskOverwriteChangedFile(const QString& path) override;
     QString GetOpenFileName(const QString& directory) override;
     QString GetSaveFileName(const QString& suggestedPath) override;
     QString GetSavePlotFileName(const QString& suggestedPath) override;

@@ -1,6 +1,7 @@
 #include "app/lumo_app.h"
 
 #include <QCommandLineParser>
+#include <QFile>
 #include <QLibraryInfo>
 
 #include <cstdio>
@@ -15,6 +16,7 @@ static void InitLumoResources() {
 namespace lumo {
 
 CLumoApp::CLumoApp(int& argc, char** argv) : QApplication(argc, argv) {
+    m_nativeArguments.assign(argv, argv + argc);
     InitLumoResources();
     setOrganizationName(QStringLiteral("lumo"));
     setApplicationName(QStringLiteral("lumo"));
@@ -57,10 +59,11 @@ bool CLumoApp::CheckArguments(const QStringList& arguments, QString* error) {
 }
 
 bool CLumoApp::InitInstance() {
-    return InitInstance(arguments());
+    return InitInstance(arguments(), nullptr, m_nativeArguments);
 }
 
-bool CLumoApp::InitInstance(const QStringList& arguments, IFrameDialogs* dialogs) {
+bool CLumoApp::InitInstance(const QStringList& arguments, IFrameDialogs* dialogs,
+                            const std::vector<std::string>& nativeArguments) {
     QCommandLineParser parser;
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A worksheet file."));
     if (!parser.parse(arguments)) {
@@ -72,12 +75,23 @@ bool CLumoApp::InitInstance(const QStringList& arguments, IFrameDialogs* dialogs
         std::fprintf(stderr, "lumo: one worksheet file at a time (see lumo --help)\n");
         return false;
     }
+    std::string file;
+    if (!files.isEmpty()) {
+        file = QFile::encodeName(files.front()).toStdString();
+        // The argument's own bytes, when the text came from them.
+        for (size_t i = 1; i < nativeArguments.size(); ++i) {
+            if (QString::fromLocal8Bit(nativeArguments[i]) == files.front()) {
+                file = nativeArguments[i];
+                break;
+            }
+        }
+    }
     m_pMainFrame = std::make_unique<CMainFrame>(dialogs);
     // The file is opened before the window shows, so a file that cannot be opened ends the
     // program with its message rather than leaving an empty window behind.
-    if (!files.isEmpty() && !m_pMainFrame->OpenDocumentFile(files.front())) return false;
+    if (!file.empty() && !m_pMainFrame->OpenNativeFile(file)) return false;
     m_pMainFrame->show();
-    m_pMainFrame->OfferRecovery(files.isEmpty() ? QString() : files.front());
+    m_pMainFrame->OfferRecoveryOf(file);
     return true;
 }
 

@@ -6,6 +6,8 @@
 #include <QTranslator>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace lumo {
 
@@ -23,7 +25,11 @@ class CLumoApp : public QApplication {
     // the file. False ends the program: a usage error, or a file that cannot be opened (the
     // user has been told). `dialogs` replaces the real dialogs, for tests.
     bool InitInstance();
-    bool InitInstance(const QStringList& arguments, IFrameDialogs* dialogs = nullptr);
+    // `nativeArguments`, when given, are the same arguments as the system passed them: a file
+    // name is taken from there as bytes, so a name that is not text in the locale's encoding
+    // (Shift_JIS bytes in a UTF-8 session) still opens and saves that very file.
+    bool InitInstance(const QStringList& arguments, IFrameDialogs* dialogs = nullptr,
+                      const std::vector<std::string>& nativeArguments = {});
 
     CMainFrame* MainFrame() const { return m_pMainFrame.get(); }
 
@@ -34,6 +40,8 @@ class CLumoApp : public QApplication {
 
   private:
     QTranslator m_qtTranslator;
+    // argv as left after QApplication took its own options, one for one with arguments().
+    std::vector<std::string> m_nativeArguments;
     std::unique_ptr<CMainFrame> m_pMainFrame;
 };
 

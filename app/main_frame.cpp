@@ -46,6 +46,22 @@ std::string NativePath(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
 
+// Whether the name reads as text and back to the same bytes: only such a name can go where
+// names are kept as text (the recent-file list).
+bool IsTextName(const std::string& path) {
+    return NativePath(QFile::decodeName(QByteArray::fromStdString(path))) == path;
+}
+
+// An absolute, clean name; one that is no text keeps its bytes and is only made absolute.
+std::string AbsoluteNativePath(const std::string& path) {
+    if (path.empty()) return path;
+    if (IsTextName(path)) {
+        return NativePath(
+            QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).absoluteFilePath());
+    }
+    return path.front() == '/' ? path : NativePath(QDir::currentPath()) + "/" + path;
+}
+
 QString FromNativePath(const std::string& path) {
     return QFile::decodeName(QByteArray::fromStdString(path));
 }
@@ -376,29 +392,35 @@ void CMainFrame::OnFileOpen() {
 }
 
 bool CMainFrame::OpenDocumentFile(const QString& path) {
+    return OpenNativeFile(NativePath(path));
+}
+
+bool CMainFrame::OpenNativeFile(const std::string& path) {
     // An absolute name, since the current folder may change before the next save.
-    const QString absolute = QFileInfo(path).absoluteFilePath();
-    const LoadResult loaded = m_doc.OnOpenDocument(NativePath(absolute));
+    const std::string absolute = AbsoluteNativePath(path);
+    const LoadResult loaded = m_doc.OnOpenDocument(absolute);
     if (!loaded.ok()) {
         m_pDialogs->MessageBox(loaded.message);
         return false;
     }
     m_pRecovery->Discard();
-    AddRecentFile(absolute);
+    if (IsTextName(absolute)) AddRecentFile(FromNativePath(absolute));
     UpdateTitle();
     m_doc.UpdateAllViews(nullptr);
     return true;
 }
 
 void CMainFrame::OfferRecovery(const QString& openedFile) {
-    const std::string opened =
-        openedFile.isEmpty() ? std::string() : NativePath(QFileInfo(openedFile).absoluteFilePath());
+    OfferRecoveryOf(openedFile.isEmpty() ? std::string() : NativePath(openedFile));
+}
+
+void CMainFrame::OfferRecoveryOf(const std::string& openedNativeFile) {
+    const std::string opened = AbsoluteNativePath(openedNativeFile);
     m_pRecovery->OfferLeftCopies(opened, *m_pDialogs, [this](const RecoveryCopy& copy) {
         // The file it belongs to is opened first, so saving goes back to it in its own format;
         // a file that is gone or cannot be read leaves a new worksheet in that format.
-        const bool open =
-            !copy.pathName.empty() &&
-            (copy.pathName == m_doc.PathName() || OpenDocumentFile(FromNativePath(copy.pathName)));
+        const bool open = !copy.pathName.empty() &&
+                          (copy.pathName == m_doc.PathName() || OpenNativeFile(copy.pathName));
         if (!open) {
             m_doc.OnNewDocument();
             m_doc.SetFormat(copy.format);
@@ -411,7 +433,7 @@ void CMainFrame::OfferRecovery(const QString& openedFile) {
 
 bool CMainFrame::OnFileSave() {
     if (m_doc.PathName().empty()) return OnFileSaveAs();
-    return SaveDocument(FromNativePath(m_doc.PathName()));
+    return SaveDocument(m_doc.PathName());
 }
 
 bool CMainFrame::OnFileSaveAs() {
@@ -421,16 +443,28 @@ bool CMainFrame::OnFileSaveAs() {
     const QString path = m_pDialogs->GetSaveFileName(suggested);
     if (path.isEmpty()) return false;
     QDir::setCurrent(QFileInfo(path).absolutePath());
-    return SaveDocument(path);
+    return SaveDocument(NativePath(QFileInfo(path).absoluteFilePath()));
 }
 
-bool CMainFrame::SaveDocument(const QString& path) {
-    const QString absolute = QFileInfo(path).absoluteFilePath();
+bool CMainFrame::SaveDocument(const std::string& nativePath) {
+    const std::string& absolute = nativePath;
     FileFormat format = m_doc.Format();
+    bool overwriteChanged = false;
     for (;;) {
-        const SaveResult saved = m_doc.OnSaveDocument(NativePath(absolute), format);
+        const SaveResult saved = m_doc.OnSaveDocument(absolute, format, overwriteChanged);
         if (saved.ok()) break;
         const QString message = QString::fromStdString(saved.message);
+        if (saved.error == FileError::kChangedOnDisk) {
+            switch (m_pDialogs->AskOverwriteChangedFile(FromNativePath(absolute))) {
+                case ChangedFileAnswer::kOverwrite:
+                    overwriteChanged = true;
+                    continue;
+                case ChangedFileAnswer::kSaveAs:
+                    return OnFileSaveAs();
+                case ChangedFileAnswer::kCancel:
+                    return false;
+            }
+        }
         if (saved.error == FileError::kInvalidBytes &&
             m_pDialogs->AskYesNo(message + QStringLiteral("\n上書き保存しますか？"))) {
             format.hadInvalidBytes = false;
@@ -455,7 +489,7 @@ bool CMainFrame::SaveDocument(const QString& path) {
         return false;
     }
     m_pRecovery->Discard();
-    AddRecentFile(absolute);
+    if (IsTextName(absolute)) AddRecentFile(FromNativePath(absolute));
     UpdateTitle();
     return true;
 }

@@ -44,10 +44,13 @@ class CMainFrame : public QMainWindow {
     // Opens a file as File, Open does after its dialog; false, after telling the user, when
     // the file cannot be opened (the worksheet then keeps its text).
     bool OpenDocumentFile(const QString& path);
+    // The same for a name as the system's bytes, which need not be text in any encoding.
+    bool OpenNativeFile(const std::string& path);
 
     // At start: offers what a run that did not end left in its recovery copy (only a copy of
     // `openedFile`, when the program was started with one).
     void OfferRecovery(const QString& openedFile);
+    void OfferRecoveryOf(const std::string& openedNativeFile);
     CRecovery& Recovery() const { return *m_pRecovery; }
 
     // Where Help looks for its page.
@@ -89,7 +92,7 @@ class CMainFrame : public QMainWindow {
     QAction* AddCommand(int command, const QString& text);
     void AddAnalysis(QMenu* menu, int command, const char* analysisName, const QString& text);
     bool maybeSave();
-    bool SaveDocument(const QString& path);
+    bool SaveDocument(const std::string& nativePath);
     void OnOpenRecentFile(int index);
     void AddRecentFile(const QString& path);
     void RemoveRecentFile(const QString& path);

@@ -31,6 +31,7 @@ void CLumoDoc::OnNewDocument() {
     m_format = FileFormat{};
     m_loadedText.clear();
     m_loadedBytes.clear();
+    m_stamp = FileStamp{};
     if (m_pWorksheet != nullptr) m_pWorksheet->SetText("");
     SetModifiedFlag(false);
 }
@@ -42,6 +43,7 @@ LoadResult CLumoDoc::OnOpenDocument(const std::string& path) {
     m_format = loaded.decoded.format;
     m_loadedText = loaded.decoded.text;
     m_loadedBytes = loaded.bytes;
+    m_stamp = loaded.stamp;
     if (m_pWorksheet != nullptr) m_pWorksheet->SetText(m_loadedText);
     SetModifiedFlag(false);
     return loaded;
@@ -51,10 +53,20 @@ SaveResult CLumoDoc::OnSaveDocument(const std::string& path) {
     return OnSaveDocument(path, m_format);
 }
 
-SaveResult CLumoDoc::OnSaveDocument(const std::string& path, const FileFormat& format) {
+SaveResult CLumoDoc::OnSaveDocument(const std::string& path, const FileFormat& format,
+                                    bool overwriteChanged) {
     SaveResult result;
     const std::string text = m_pWorksheet != nullptr ? m_pWorksheet->GetText() : std::string();
     const bool sameFile = !m_strPathName.empty() && path == m_strPathName;
+    // Another program, another window or a `--run --save` wrote the file after it was read:
+    // overwriting it would throw that change away unseen.
+    if (sameFile && !overwriteChanged && ChangedOnDisk(path, m_stamp, m_loadedBytes)) {
+        result.error = FileError::kChangedOnDisk;
+        result.message = path +
+                         " は開いた後にディスク上で変更されているため、上書きしませんでした。"
+                         "上書きするとその変更が失われます。";
+        return result;
+    }
     if (sameFile && format.hadInvalidBytes) {
         result.error = FileError::kInvalidBytes;
         result.message = InvalidBytesMessage(path);
@@ -80,6 +92,7 @@ SaveResult CLumoDoc::OnSaveDocument(const std::string& path, const FileFormat& f
     m_format.hadInvalidBytes = HasUndecodableBytes(bytes, format.encoding);
     m_loadedText = text;
     m_loadedBytes = std::move(bytes);
+    m_stamp = StampOfFile(path);
     SetModifiedFlag(false);
     return result;
 }

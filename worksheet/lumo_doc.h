@@ -63,8 +63,12 @@ class CLumoDoc {
     // Replaces the worksheet by the file's text; the plot record stays as it is.
     LoadResult OnOpenDocument(const std::string& path);
     // Writes the worksheet to `path` in the format it was opened with (or `format` when given).
+    // The document's own file is not overwritten when someone else has changed it on disk
+    // since it was opened or saved (kChangedOnDisk), unless `overwriteChanged` says the user
+    // chose to.
     SaveResult OnSaveDocument(const std::string& path);
-    SaveResult OnSaveDocument(const std::string& path, const FileFormat& format);
+    SaveResult OnSaveDocument(const std::string& path, const FileFormat& format,
+                              bool overwriteChanged = false);
 
     const std::string& PathName() const { return m_strPathName; }
     const FileFormat& Format() const { return m_format; }
@@ -80,6 +84,8 @@ class CLumoDoc {
     // The file as loaded, so that saving an unedited worksheet gives back the very same bytes.
     std::string m_loadedText;
     std::string m_loadedBytes;
+    // The file as it was when m_loadedBytes were read or written.
+    FileStamp m_stamp;
 };
 
 }  // namespace lumo

@@ -105,10 +105,18 @@ struct RawLine {
     std::string_view end;
 };
 
+// The characters that the worksheet's text control takes for line breaks although a file's
+// lines do not end there: the line and paragraph separators, and the two noncharacters that
+// the control uses to mark frames. Pasted from web pages and PDFs, they are kept in the file
+// as they were and stand between two of the worksheet's lines.
+constexpr std::string_view kInlineBreaks[] = {"\xE2\x80\xA8", "\xE2\x80\xA9", "\xEF\xB7\x90",
+                                              "\xEF\xB7\x91"};
+
 // Splits at CR LF, LF and CR, as DecodeWorksheet does, on whole units of the encoding, so the
-// lines match those of the decoded text one for one.
-std::vector<RawLine> SplitRawLines(std::string_view bytes, std::string_view cr,
-                                   std::string_view lf) {
+// lines match those of the decoded text one for one; and also at `inlineBreaks` (the encoded
+// kInlineBreaks), which then end their line as its break.
+std::vector<RawLine> SplitRawLines(std::string_view bytes, std::string_view cr, std::string_view lf,
+                                   const std::vector<std::string>& inlineBreaks) {
     std::vector<RawLine> lines;
     const size_t unit = cr.size();
     size_t start = 0;
@@ -116,7 +124,17 @@ std::vector<RawLine> SplitRawLines(std::string_view bytes, std::string_view cr,
     while (i + unit <= bytes.size()) {
         const std::string_view here = bytes.substr(i, unit);
         if (here != cr && here != lf) {
-            i += unit;
+            size_t inlineSize = 0;
+            for (const std::string& brk : inlineBreaks) {
+                if (bytes.substr(i, brk.size()) == brk) inlineSize = brk.size();
+            }
+            if (inlineSize == 0) {
+                i += unit;
+                continue;
+            }
+            lines.push_back({bytes.substr(start, i - start), bytes.substr(i, inlineSize)});
+            i += inlineSize;
+            start = i;
             continue;
         }
         size_t endSize = unit;
@@ -129,17 +147,37 @@ std::vector<RawLine> SplitRawLines(std::string_view bytes, std::string_view cr,
     return lines;
 }
 
-std::vector<std::string_view> SplitLines(std::string_view text) {
+// The lines of UTF-8 text, split at "\n" and at kInlineBreaks; `ends` gets what ended each
+// line ("" for the last).
+std::vector<std::string_view> SplitLines(std::string_view text,
+                                         std::vector<std::string_view>* ends = nullptr) {
     std::vector<std::string_view> lines;
     size_t start = 0;
     for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n') {
-            lines.push_back(text.substr(start, i - start));
-            start = i + 1;
+        size_t size = text[i] == '\n' ? 1 : 0;
+        for (const std::string_view brk : kInlineBreaks) {
+            if (text.compare(i, brk.size(), brk) == 0) size = brk.size();
         }
+        if (size == 0) continue;
+        lines.push_back(text.substr(start, i - start));
+        if (ends != nullptr) ends->push_back(text.substr(i, size));
+        i += size - 1;
+        start = i + 1;
     }
     lines.push_back(text.substr(start));
+    if (ends != nullptr) ends->push_back({});
     return lines;
+}
+
+// The text as the worksheet's control gives it back: kInlineBreaks become line breaks.
+std::string AsWorksheetShowsIt(std::string_view text) {
+    std::string out;
+    const std::vector<std::string_view> lines = SplitLines(text);
+    for (size_t j = 0; j < lines.size(); ++j) {
+        out.append(lines[j]);
+        if (j + 1 < lines.size()) out += '\n';
+    }
+    return out;
 }
 
 constexpr size_t kNotKept = static_cast<size_t>(-1);
@@ -283,7 +321,37 @@ bool DecodeAs(std::string_view bytes, TextEncoding encoding, std::string& text) 
     return Cp932ToUtf8(bytes, text);
 }
 
+FileStamp StampOf(const struct stat& st) {
+    FileStamp stamp;
+    stamp.known = true;
+    stamp.device = static_cast<std::uint64_t>(st.st_dev);
+    stamp.inode = static_cast<std::uint64_t>(st.st_ino);
+    stamp.size = static_cast<std::int64_t>(st.st_size);
+    stamp.mtimeNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 +
+                    static_cast<std::int64_t>(st.st_mtim.tv_nsec);
+    return stamp;
+}
+
 }  // namespace
+
+FileStamp StampOfFile(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return {};
+    return StampOf(st);
+}
+
+bool ChangedOnDisk(const std::string& path, const FileStamp& stamp, std::string_view bytes) {
+    if (!stamp.known) return false;
+    const FileStamp now = StampOfFile(path);
+    if (!now.known) return errno != ENOENT;
+    if (now.device == stamp.device && now.inode == stamp.inode && now.size == stamp.size &&
+        now.mtimeNs == stamp.mtimeNs) {
+        return false;
+    }
+    if (static_cast<std::uint64_t>(now.size) != bytes.size()) return true;
+    std::string onDisk;
+    return !ReadRegularFile(path, true, kMaxFileBytes, onDisk) || onDisk != bytes;
+}
 
 DecodedText DecodeWorksheet(std::string_view bytes) {
     DecodedText result;
@@ -337,7 +405,15 @@ bool EncodeWorksheetOver(std::string_view loadedBytes, std::string_view loadedTe
     EncodeText("\r", encoding, cr);
     EncodeText("\n", encoding, lf);
     EncodeText(LineEndText(format.lineEnd), encoding, lineEnd);
-    const std::vector<RawLine> raw = SplitRawLines(loadedBytes.substr(bom.size()), cr, lf);
+    std::vector<std::string> inlineBreaks;
+    if (encoding != TextEncoding::kCp932) {
+        for (const std::string_view brk : kInlineBreaks) {
+            std::string encoded;
+            if (EncodeText(brk, encoding, encoded)) inlineBreaks.push_back(encoded);
+        }
+    }
+    const std::vector<RawLine> raw =
+        SplitRawLines(loadedBytes.substr(bom.size()), cr, lf, inlineBreaks);
     const std::vector<std::string_view> oldLines = SplitLines(loadedText);
     if (raw.size() != oldLines.size()) return EncodeWorksheet(utf8Text, format, bytes);
 
@@ -353,11 +429,14 @@ bool EncodeWorksheetOver(std::string_view loadedBytes, std::string_view loadedTe
         bytes.append(lineBreak);
     };
 
-    // Text appended behind the loaded text: the loaded bytes stay as they were. Not when the
-    // last line held undecodable bytes and the appendix continues that line, since a lone lead
-    // byte would then join the appended character.
-    if (utf8Text.substr(0, loadedText.size()) == loadedText) {
-        const std::string_view appendix = utf8Text.substr(loadedText.size());
+    // Text appended behind the loaded text (as it was read, or as the worksheet shows it): the
+    // loaded bytes stay as they were. Not when the last line held undecodable bytes and the
+    // appendix continues that line, since a lone lead byte would then join the appended
+    // character.
+    const std::string shown = AsWorksheetShowsIt(loadedText);
+    for (const std::string_view loaded : {loadedText, std::string_view(shown)}) {
+        if (utf8Text.substr(0, loaded.size()) != loaded) continue;
+        const std::string_view appendix = utf8Text.substr(loaded.size());
         const bool continuesLastLine = !appendix.empty() && appendix.front() != '\n';
         if (!continuesLastLine || oldLines.back().find(kReplacementChar) == std::string::npos) {
             std::string encoded;
@@ -370,18 +449,24 @@ bool EncodeWorksheetOver(std::string_view loadedBytes, std::string_view loadedTe
     }
 
     // Otherwise every line that did not change keeps its bytes and its line end; new and edited
-    // lines are encoded and end as the format says.
-    const std::vector<std::string_view> newLines = SplitLines(utf8Text);
+    // lines are encoded and end as the format says, or with the character that ended them.
+    std::vector<std::string_view> newEnds;
+    const std::vector<std::string_view> newLines = SplitLines(utf8Text, &newEnds);
     const std::vector<size_t> kept = KeptLines(oldLines, newLines);
     for (size_t j = 0; j < newLines.size(); ++j) {
         const bool last = j + 1 == newLines.size();
         if (kept[j] != kNotKept) {
-            const RawLine& line = raw[kept[j]];
-            bytes.append(line.content);
-            if (!last) appendBreak(line.end.empty() ? std::string_view(lineEnd) : line.end);
+            bytes.append(raw[kept[j]].content);
+        } else if (!EncodeText(newLines[j], encoding, bytes)) {
+            return false;
+        }
+        if (last) break;
+        if (newEnds[j] != "\n") {
+            if (!EncodeText(newEnds[j], encoding, bytes)) return false;
+        } else if (kept[j] != kNotKept && !raw[kept[j]].end.empty()) {
+            appendBreak(raw[kept[j]].end);
         } else {
-            if (!EncodeText(newLines[j], encoding, bytes)) return false;
-            if (!last) appendBreak(lineEnd);
+            appendBreak(lineEnd);
         }
     }
     return true;
@@ -450,6 +535,7 @@ LoadResult LoadWorksheetFile(const std::string& path) {
         }
     }
     ::close(fd);
+    result.stamp = StampOf(st);
     result.decoded = DecodeWorksheet(result.bytes);
     return result;
 }
@@ -487,6 +573,8 @@ SaveResult WriteFileAtomically(const std::string& path, std::string_view bytes) 
     }
     return result;
 }
+
+const char kChangedOnDiskQuestion[] = "ディスク上のファイルが変更されています。上書きしますか？";
 
 std::string NotRepresentableMessage(const std::string& path) {
     return path +

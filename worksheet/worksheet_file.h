@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -56,12 +57,32 @@ enum class FileError {
     kReadOnly,          // the file is write-protected; Save As can still write the text elsewhere
     kNotRepresentable,  // CP932 cannot hold some character; saving as UTF-8 would
     kInvalidBytes,      // the file had invalid bytes and overwriting it was not confirmed
+    kChangedOnDisk,     // the file changed on disk since it was opened or saved
 };
+
+// Which file a worksheet was read from or saved to, and when: a later save can tell from it
+// whether someone else has written the file since.
+struct FileStamp {
+    bool known = false;
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t size = 0;
+    std::int64_t mtimeNs = 0;
+};
+
+// The stamp of the file at `path` as it is now (a link followed); not known when it is missing.
+FileStamp StampOfFile(const std::string& path);
+
+// True when the file at `path` no longer holds `bytes`, the contents that `stamp` was taken
+// with. Only the stamp is compared while it matches; when it does not (a touch, a copy put
+// back), the contents decide. A file that is gone has nothing to lose.
+bool ChangedOnDisk(const std::string& path, const FileStamp& stamp, std::string_view bytes);
 
 struct LoadResult {
     FileError error = FileError::kNone;
     std::string message;  // UTF-8, for the user; empty on success
     std::string bytes;    // the file as read
+    FileStamp stamp;      // of the file as read
     DecodedText decoded;
     bool ok() const { return error == FileError::kNone; }
 };
@@ -82,5 +103,8 @@ SaveResult WriteFileAtomically(const std::string& path, std::string_view bytes);
 // The user-facing texts for the two save refusals that a caller may want to ask about.
 std::string NotRepresentableMessage(const std::string& path);
 std::string InvalidBytesMessage(const std::string& path);
+
+// The window's question when the file changed on disk since it was opened or last saved.
+extern const char kChangedOnDiskQuestion[];
 
 }  // namespace lumo

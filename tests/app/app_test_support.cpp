@@ -48,6 +48,17 @@ bool ScriptedDialogs::AskYesNo(const QString& text) {
     return answer;
 }
 
+ChangedFileAnswer ScriptedDialogs::AskOverwriteChangedFile(const QString& path) {
+    changedQuestions.push_back(path);
+    if (changedAnswers.empty()) {
+        ADD_FAILURE() << "unexpected question about a changed file: " << S(path);
+        return ChangedFileAnswer::kCancel;
+    }
+    const ChangedFileAnswer answer = changedAnswers.front();
+    changedAnswers.pop_front();
+    return answer;
+}
+
 QString ScriptedDialogs::GetOpenFileName(const QString& directory) {
     openDirectories.push_back(directory);
     if (openFileNames.empty()) {

@@ -27,6 +27,7 @@ class ScriptedDialogs : public IFrameDialogs {
     void MessageBox(std::string_view utf8Text) override;
     SaveAnswer AskSaveChanges(const QString& documentName) override;
     bool AskYesNo(const QString& text) override;
+    ChangedFileAnswer AskOverwriteChangedFile(const QString& path) override;
     QString GetOpenFileName(const QString& directory) override;
     QString GetSaveFileName(const QString& suggestedPath) override;
     QString GetSavePlotFileName(const QString& suggestedPath) override;
@@ -42,6 +43,8 @@ class ScriptedDialogs : public IFrameDialogs {
     std::vector<QString> saveQuestions;  // the document names asked about
     std::deque<bool> yesNoAnswers;
     std::vector<QString> yesNoQuestions;
+    std::deque<ChangedFileAnswer> changedAnswers;
+    std::vector<QString> changedQuestions;  // the files asked about
 
     std::deque<QString> openFileNames;
     std::vector<QString> openDirectories;

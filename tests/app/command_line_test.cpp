@@ -1,8 +1,13 @@
 // lumo --run as a script uses it: exit codes, output, --save and file errors.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <cstdlib>
 
@@ -88,6 +93,48 @@ TEST(CommandLine, StoppedAnalysisExitsWithOneAndLeavesTheFileAlone) {
               "\r\n1,2\r\n" + ToCp932(" 先ず、「ファイル」->「開く」からデータを選ぶか、"
                                       "直接データを入力して下さい。\r\n"));
     EXPECT_TRUE(test::FileExists(dir.File("SokanRes.txt")));
+}
+
+// Another program writes the file while a `--run --save` is under way: the run is stopped
+// (SIGSTOP) as soon as it has read the file, the file is rewritten, and the run goes on. The
+// save must refuse with status 2 and leave the other text on disk. A run that got to its save
+// before it could be stopped proves nothing and is tried again.
+TEST(CommandLine, SaveRefusesAFileChangedSinceItWasRead) {
+    TempDir dir;
+    const std::string path = dir.File("d.txt");
+    const std::string data = "1,2\r\n2,4\r\n3,6\r\n";
+    const std::string other = "written by someone else\r\n";
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        WriteFile(path, data);
+        const int watch = ::inotify_init1(IN_CLOEXEC);
+        ASSERT_GE(watch, 0);
+        ASSERT_GE(::inotify_add_watch(watch, path.c_str(), IN_CLOSE_NOWRITE), 0);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            ::chdir(dir.path().c_str());
+            const int null = ::open("/dev/null", O_WRONLY);
+            ::dup2(null, 1);
+            ::dup2(null, 2);
+            ::execl(LUMO_BINARY, LUMO_BINARY, "--run", "correlation", path.c_str(), "--save",
+                    static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        char event[sizeof(struct inotify_event) + 256];
+        const bool read = ::read(watch, event, sizeof event) > 0;
+        ::kill(pid, SIGSTOP);
+        ::close(watch);
+        ASSERT_TRUE(read);
+        const bool beforeSave = ReadFile(path) == data;
+        if (beforeSave) WriteFile(path, other);
+        ::kill(pid, SIGCONT);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        if (!beforeSave) continue;
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << status;
+        EXPECT_EQ(ReadFile(path), other);
+        return;
+    }
+    GTEST_SKIP() << "every run saved before it could be stopped";
 }
 
 TEST(CommandLine, SaveWritesTheReportIntoTheFileInItsOwnFormat) {

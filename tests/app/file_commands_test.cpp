@@ -9,6 +9,8 @@
 #include <QSettings>
 #include <QTest>
 
+#include <filesystem>
+
 #include "app/commands.h"
 #include "app/lumo_app.h"
 #include "app/lumo_view.h"
@@ -73,6 +75,32 @@ TEST(FileCommands, EditedWorksheetIsSavedInItsOwnEncodingWithTheReport) {
     EXPECT_NE(saved.find(ToCp932("相関係数(r)=")), std::string::npos);
     EXPECT_EQ(saved.find("\n\n"), std::string::npos);  // every line ends in CR LF
     EXPECT_EQ(saved, ReadFile(f.dir.File("data.txt")));
+}
+
+// Characters pasted from web pages and PDFs that the text control takes for line breaks (the
+// line and paragraph separators) or for its own marks (U+FDD0, U+FDD1) are saved back as they
+// were, by a plain Save and beside an edit.
+TEST(FileCommands, SeparatorsAndNoncharactersInAUtf8FileSurviveOpenAndSave) {
+    const std::string bytes =
+        "\xCE\xB1,1\xE2\x80\xA8note\n2,\xE2\x80\xA9"
+        "3\n\xEF\xB7\x90x,y\xEF\xB7\x91\nend\n";
+    for (const bool edit : {false, true}) {
+        FrameFixture f;
+        const std::string path = f.dir.File("data.txt");
+        WriteFile(path, bytes);
+        ASSERT_TRUE(f.frame->OpenDocumentFile(Q(path)));
+        if (edit) {
+            f.View().moveCursor(QTextCursor::End);
+            f.Type(QStringLiteral("4,5"));
+            f.View().moveCursor(QTextCursor::Start);
+            f.Type(QStringLiteral("0,0\n"));
+        } else {
+            f.Doc().SetModifiedFlag(true);
+        }
+        f.Trigger(cmd::kFileSave);
+        EXPECT_TRUE(f.dialogs.messages.empty());
+        EXPECT_EQ(ReadFile(path), edit ? "0,0\n" + bytes + "4,5" : bytes) << edit;
+    }
 }
 
 TEST(FileCommands, OpenAndSaveAsMakeTheFilesFolderCurrentForTheReports) {
@@ -269,6 +297,31 @@ TEST(FileCommands, AWriteProtectedFileIsNotReplacedAndSaveAsIsOffered) {
     EXPECT_FALSE(f.Doc().IsModified());
 }
 
+// Save over a file that another program wrote since it was opened asks first; each answer
+// does what it says, and neither text is lost without the user's word.
+TEST(FileCommands, SavingOverAFileChangedOnDiskAsksOverwriteSaveAsOrCancel) {
+    for (const ChangedFileAnswer answer :
+         {ChangedFileAnswer::kCancel, ChangedFileAnswer::kSaveAs, ChangedFileAnswer::kOverwrite}) {
+        FrameFixture f;
+        const std::string path = f.dir.File("data.txt");
+        WriteFile(path, "1,2\r\n");
+        ASSERT_TRUE(f.frame->OpenDocumentFile(Q(path)));
+        f.View().moveCursor(QTextCursor::End);
+        f.Type(QStringLiteral("3,4"));
+        WriteFile(path, "written elsewhere\r\n");
+        f.dialogs.changedAnswers.push_back(answer);
+        const std::string copy = f.dir.File("copy.txt");
+        if (answer == ChangedFileAnswer::kSaveAs) f.dialogs.saveFileNames.push_back(Q(copy));
+        f.Trigger(cmd::kFileSave);
+        ASSERT_EQ(f.dialogs.changedQuestions.size(), 1u);
+        EXPECT_EQ(f.dialogs.changedQuestions[0], Q(path));
+        EXPECT_EQ(ReadFile(path),
+                  answer == ChangedFileAnswer::kOverwrite ? "1,2\r\n3,4" : "written elsewhere\r\n");
+        EXPECT_EQ(ReadFile(copy), answer == ChangedFileAnswer::kSaveAs ? "1,2\r\n3,4" : "");
+        EXPECT_EQ(f.Doc().IsModified(), answer == ChangedFileAnswer::kCancel);
+    }
+}
+
 TEST(FileCommands, AFileThatCannotBeOpenedLeavesTheWorksheetAsItWas) {
     FrameFixture f;
     f.Type(QStringLiteral("mine"));
@@ -342,6 +395,32 @@ TEST(FileCommands, CommandLineFileOpensAtStartAndAMissingOneEndsTheProgram) {
     EXPECT_FALSE(app->InitInstance({QStringLiteral("lumo"), Q(dir.File("nothing.txt"))}, &others));
     ASSERT_EQ(others.messages.size(), 1u);
     EXPECT_NE(others.messages[0].find("このﾌｧｲﾙが見つかりません。"), std::string::npos);
+}
+
+// A file named in Shift_JIS bytes on the desktop program's command line opens, and saves back
+// to that very file.
+TEST(FileCommands, ACommandLineFileNameThatIsNoTextKeepsItsBytes) {
+    auto* app = qobject_cast<CLumoApp*>(QCoreApplication::instance());
+    ASSERT_NE(app, nullptr);
+    test::TempDir dir;
+    const std::string path = dir.File("\x83\x66\x81\x5B\x83\x5E.txt");  // データ.txt
+    WriteFile(path, "1,2\r\n");
+    const QString shown = QString::fromLocal8Bit(path);
+    test::ScriptedDialogs dialogs;
+    ASSERT_TRUE(app->InitInstance({QStringLiteral("lumo"), shown}, &dialogs, {"lumo", path}));
+    CMainFrame& frame = *app->MainFrame();
+    EXPECT_EQ(frame.GetDocument().PathName(), path);
+    frame.Worksheet()->moveCursor(QTextCursor::End);
+    QTest::keyClicks(frame.Worksheet(), QStringLiteral("3,4"));
+    EXPECT_TRUE(frame.OnFileSave());
+    EXPECT_EQ(ReadFile(path), "1,2\r\n3,4");
+    EXPECT_TRUE(dialogs.messages.empty());
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+        (void)entry;
+        ++files;
+    }
+    EXPECT_EQ(files, 1);  // no second file under a name read as text
 }
 
 TEST(Printing, TheWorksheetPrintsItsTextAndTheGraphPaneOnePage) {

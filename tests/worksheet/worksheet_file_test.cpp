@@ -2,7 +2,9 @@
 // guarantee that nothing of the user's file is lost.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -167,6 +169,56 @@ TEST(WorksheetFile, CharacterThatCp932CannotHoldIsNeverDroppedSilently) {
     utf8.encoding = TextEncoding::kUtf8;
     ASSERT_TRUE(o.doc.OnSaveDocument(path, utf8).ok());
     EXPECT_EQ(ReadFile(path), "1,2\r\n😀 Ω\r\n");
+}
+
+// A save over the document's own file first looks whether someone else wrote it since it was
+// opened: only a change of its contents stops the save, which leaves the other text alone.
+TEST(WorksheetFile, SaveRefusesToOverwriteAFileChangedOnDisk) {
+    struct Case {
+        const char* name;
+        void (*change)(const std::string& path);
+        bool refused;
+    } cases[] = {
+        {"rewritten", [](const std::string& p) { WriteFile(p, "9,9\r\n"); }, true},
+        {"same size, other bytes", [](const std::string& p) { WriteFile(p, "1,3\r\n"); }, true},
+        {"replaced by a new file",
+         [](const std::string& p) {
+             WriteFile(p + ".new", "5,6\r\n");
+             ::rename((p + ".new").c_str(), p.c_str());
+         },
+         true},
+        {"touched only",
+         [](const std::string& p) {
+             const struct timespec later[2] = {{0, UTIME_OMIT}, {2000000000, 0}};
+             ::utimensat(AT_FDCWD, p.c_str(), later, 0);
+         },
+         false},
+        {"same bytes put back", [](const std::string& p) { WriteFile(p, "1,2\r\n"); }, false},
+        {"removed", [](const std::string& p) { ::unlink(p.c_str()); }, false},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        const std::string path = dir.File("d.txt");
+        WriteFile(path, "1,2\r\n");
+        Opened o;
+        ASSERT_TRUE(o.doc.OnOpenDocument(path).ok());
+        o.sheet.AppendText("3,4\r\n");
+        c.change(path);
+        const std::string onDisk = ReadFile(path);
+        const SaveResult saved = o.doc.OnSaveDocument(path);
+        if (c.refused) {
+            EXPECT_EQ(saved.error, FileError::kChangedOnDisk) << c.name;
+            EXPECT_NE(saved.message.find(path), std::string::npos);
+            EXPECT_EQ(ReadFile(path), onDisk) << c.name;
+            // The user's word overwrites; after that the document's own save is no conflict.
+            EXPECT_TRUE(o.doc.OnSaveDocument(path, o.doc.Format(), true).ok());
+            o.sheet.AppendText("5,6\r\n");
+        }
+        EXPECT_TRUE(o.doc.OnSaveDocument(path).ok()) << c.name;
+        EXPECT_EQ(ReadFile(path), o.sheet.GetText() == "1,2\n3,4\n5,6\n" ? "1,2\r\n3,4\r\n5,6\r\n"
+                                                                         : "1,2\r\n3,4\r\n")
+            << c.name;
+    }
 }
 
 TEST(WorksheetFile, InvalidBytesOpenWithAWarningAndNeedConfirmationToOverwrite) {
