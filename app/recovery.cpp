@@ -9,7 +9,11 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <vector>
 
@@ -21,6 +25,9 @@
 namespace lumo {
 
 const char kRestoreQuestion[] = "前回の編集内容を復元しますか？";
+const char kFileChangedNote[] =
+    "\n※ この記録の後にファイルが変更されています。復元すると、その変更の代わりに記録の内容に"
+    "なります。";
 
 namespace {
 
@@ -139,10 +146,53 @@ QString DisplayName(const std::string& pathName) {
     return QDir::toNativeSeparators(QFile::decodeName(QByteArray::fromStdString(pathName)));
 }
 
-bool IsOutOfDate(const RecoveryCopy& copy) {
+// True when the file was written after the copy: restoring would put the copy's older text
+// over that change, so the question says so.
+bool IsOlderThanItsFile(const RecoveryCopy& copy) {
     if (copy.pathName.empty()) return false;
     const QFileInfo file(QFile::decodeName(QByteArray::fromStdString(copy.pathName)));
     return file.exists() && file.lastModified().toMSecsSinceEpoch() > copy.writtenMs;
+}
+
+// The copies hold the user's unsaved text: a folder that someone else owns, or that others
+// may write in, would let them read it or plant copies that the next start offers. Made
+// 0700 when missing; one of the user's own that only others can read is closed up.
+bool PrepareFolder(const QString& folder, QString& problem) {
+    const QByteArray native = QFile::encodeName(folder);
+    if (!QDir().mkpath(QFileInfo(folder).absolutePath())) {
+        problem = QStringLiteral("it cannot be created");
+        return false;
+    }
+    if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST) {
+        problem = QStringLiteral("it cannot be created");
+        return false;
+    }
+    struct stat st {};
+    if (::lstat(native.constData(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+        problem = QStringLiteral("it is not a folder");
+        return false;
+    }
+    if (st.st_uid != ::geteuid()) {
+        problem = QStringLiteral("it belongs to another user");
+        return false;
+    }
+    if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+        problem = QStringLiteral("other users may write in it");
+        return false;
+    }
+    if ((st.st_mode & 077) != 0 && ::chmod(native.constData(), 0700) != 0) {
+        problem = QStringLiteral("it cannot be made private (chmod 700)");
+        return false;
+    }
+    return true;
+}
+
+// A copy offered at start must be the user's own regular file, not one that someone with
+// access to the folder put there, nor a link to another file.
+bool IsOwnCopy(const QString& path) {
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode) &&
+           st.st_uid == ::geteuid();
 }
 
 std::unique_ptr<QLockFile> MakeLock(const QString& folder, const QString& id) {
@@ -223,17 +273,21 @@ CRecovery::CRecovery(CLumoDoc& doc, QObject* parent)
 bool CRecovery::TakeLock() {
     if (m_bLockTried) return m_pLock != nullptr;
     m_bLockTried = true;
-    // The copies hold the user's data: for the user's eyes only.
-    if (QDir().mkpath(m_folder)) {
-        QFile::setPermissions(
-            m_folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QString problem;
+    if (PrepareFolder(m_folder, problem)) {
         m_pLock = MakeLock(m_folder, m_id);
-        if (!m_pLock->tryLock(0)) m_pLock.reset();
+        if (!m_pLock->tryLock(0)) {
+            m_pLock.reset();
+            problem = QStringLiteral("its lock cannot be taken");
+        }
     }
     if (!m_pLock) {
         m_timer.stop();
-        std::fprintf(stderr, "lumo: no recovery copies can be kept in %s\n",
-                     qPrintable(QDir::toNativeSeparators(m_folder)));
+        std::fprintf(stderr,
+                     "lumo: warning: no recovery copies are kept, since the folder %s is not "
+                     "safe to use: %s. Remove it, or make it a folder of your own that only you "
+                     "can write in (chmod 700).\n",
+                     qPrintable(QDir::toNativeSeparators(m_folder)), qPrintable(problem));
     }
     return m_pLock != nullptr;
 }
@@ -298,7 +352,10 @@ bool CRecovery::Write(const std::string& text) {
     // Written beside and renamed over the old one, so a crash while writing leaves the last
     // complete copy.
     QSaveFile file(path);
-    const bool ok = file.open(QIODevice::WriteOnly) && file.write(header) == header.size() &&
+    // For the user's eyes only, whatever the umask says.
+    const bool ok = file.open(QIODevice::WriteOnly) &&
+                    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) &&
+                    file.write(header) == header.size() &&
                     file.write(body.data(), qint64(body.size())) == qint64(body.size()) &&
                     file.commit();
     if (!ok) {
@@ -337,15 +394,20 @@ void CRecovery::OfferLeftCopies(const std::string& openedPathName, IFrameDialogs
     struct LeftCopy {
         RecoveryCopy copy;
         std::unique_ptr<QLockFile> lock;
+        bool fileChanged = false;
     };
     std::vector<LeftCopy> offers;
+    // Nothing is offered from a folder others could have put copies in; the warning comes
+    // when the lock is taken.
+    QString problem;
+    if (!PrepareFolder(m_folder, problem)) return;
     const QDir folder(m_folder);
     QStringList ownersWithCopies;
     for (const QFileInfo& entry :
          folder.entryInfoList({QLatin1Char('*') + kCopySuffix}, QDir::Files, QDir::Name)) {
         const QString id = entry.fileName().section(QLatin1Char('.'), 0, 0);
         ownersWithCopies << id;
-        if (id == m_id) continue;
+        if (id == m_id || !IsOwnCopy(entry.filePath())) continue;
         std::unique_ptr<QLockFile> lock = MakeLock(m_folder, id);
         // Held by a running instance: that copy is still in use.
         if (!lock->tryLock(0)) continue;
@@ -353,11 +415,8 @@ void CRecovery::OfferLeftCopies(const std::string& openedPathName, IFrameDialogs
         // A damaged copy is left where it is, for whoever wants to look at it.
         if (!copy) continue;
         if (!openedPathName.empty() && copy->pathName != openedPathName) continue;
-        if (IsOutOfDate(*copy)) {
-            QFile::remove(copy->copyPath);
-            continue;
-        }
-        offers.push_back({std::move(*copy), std::move(lock)});
+        const bool fileChanged = IsOlderThanItsFile(*copy);
+        offers.push_back({std::move(*copy), std::move(lock), fileChanged});
     }
     // Locks of instances that ended before they wrote any copy.
     for (const QFileInfo& entry :
@@ -373,9 +432,10 @@ void CRecovery::OfferLeftCopies(const std::string& openedPathName, IFrameDialogs
     for (const LeftCopy& offer : offers) {
         const QString when = QDateTime::fromMSecsSinceEpoch(offer.copy.writtenMs)
                                  .toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
-        const QString question = QString::fromUtf8(kRestoreQuestion) +
-                                 QStringLiteral("\nファイル：") + DisplayName(offer.copy.pathName) +
-                                 QStringLiteral("\n記録時刻：") + when;
+        const QString question =
+            QString::fromUtf8(kRestoreQuestion) + QStringLiteral("\nファイル：") +
+            DisplayName(offer.copy.pathName) + QStringLiteral("\n記録時刻：") + when +
+            (offer.fileChanged ? QString::fromUtf8(kFileChangedNote) : QString());
         if (!dialogs.AskYesNo(question)) {
             QFile::remove(offer.copy.copyPath);
             continue;

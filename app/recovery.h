@@ -25,6 +25,8 @@ constexpr int kRecoveryIntervalMs = 30000;
 
 // The question at start, when a copy is left from a run that did not end.
 extern const char kRestoreQuestion[];
+// Added to it when the file was changed after the copy was made.
+extern const char kFileChangedNote[];
 
 // What a recovery copy holds.
 struct RecoveryCopy {
@@ -70,7 +72,8 @@ class CRecovery : public QObject {
 
     // Offers, newest first, the copies that instances no longer running left behind: only
     // those of `openedPathName` when the program was started with a file, all of them
-    // otherwise. A copy older than its file is out of date and goes. On the user's yes,
+    // otherwise. A copy older than its file is offered too, saying so. Only the user's own
+    // copies in a folder of the user's own are offered. On the user's yes,
     // `restore` puts the copy's text into the worksheet, this window's own copy takes it over
     // and no further copy is offered; on no, that copy goes.
     void OfferLeftCopies(const std::string& openedPathName, IFrameDialogs& dialogs,

@@ -9,6 +9,10 @@
 #include <QTest>
 
 #include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
 
 #include "app/commands.h"
 #include "app/lumo_app.h"
@@ -188,7 +192,7 @@ TEST(Recovery, SavingOrReplacingTheWorksheetTakesTheCopyAway) {
     }
 }
 
-TEST(Recovery, OnlyCopiesNewerThanTheirFileAreOfferedAndNoDiscardsThem) {
+TEST(Recovery, CopiesOlderThanTheirFileAreOfferedSayingSoAndOnlyNoDiscardsThem) {
     const QuickCopies quick;
     test::TempDir dir;
     const std::string older = dir.File("older.txt");
@@ -217,22 +221,102 @@ TEST(Recovery, OnlyCopiesNewerThanTheirFileAreOfferedAndNoDiscardsThem) {
     WriteFile(S(damaged), "Lumo recovery copy 1\nfile -\nsize 99\n\nshort");
 
     FrameFixture f;
-    // Started with the other file: the copy of older.txt is not asked about and stays.
+    // Started with the newer file: only its copy is asked about, saying that the file changed
+    // after it; the user's no is what takes it away.
+    const QString note = QString::fromUtf8(kFileChangedNote);
+    f.dialogs.yesNoAnswers = {false};
     f.frame->OfferRecovery(Q(newer));
-    EXPECT_TRUE(f.dialogs.yesNoQuestions.empty());
+    ASSERT_EQ(f.dialogs.yesNoQuestions.size(), 1u);
+    EXPECT_TRUE(f.dialogs.yesNoQuestions[0].contains(Q(newer)));
+    EXPECT_TRUE(f.dialogs.yesNoQuestions[0].endsWith(note));
     EXPECT_TRUE(QFile::exists(leftOlder));
-    EXPECT_FALSE(QFile::exists(leftNewer));  // out of date
+    EXPECT_FALSE(QFile::exists(leftNewer));
     EXPECT_TRUE(QFile::exists(damaged));
 
     f.dialogs.yesNoAnswers = {false};
     f.frame->OfferRecovery(QString());
-    ASSERT_EQ(f.dialogs.yesNoQuestions.size(), 1u);
-    EXPECT_TRUE(f.dialogs.yesNoQuestions[0].contains(Q(older)));
+    ASSERT_EQ(f.dialogs.yesNoQuestions.size(), 2u);
+    EXPECT_TRUE(f.dialogs.yesNoQuestions[1].contains(Q(older)));
+    EXPECT_FALSE(f.dialogs.yesNoQuestions[1].contains(note));
     EXPECT_EQ(f.View().GetText(), "");
     EXPECT_FALSE(f.Doc().IsModified());
     EXPECT_FALSE(QFile::exists(leftOlder));
     EXPECT_TRUE(QFile::exists(damaged));
     EXPECT_EQ(ReadFile(older), "1,2\r\n");
+}
+
+mode_t ModeOf(const QString& path) {
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
+// The copies are the user's alone: a private folder and private copies, and nothing used or
+// offered from a folder, or a copy, that someone else owns or can write.
+TEST(Recovery, CopiesArePrivateAndAFolderOrCopyOfSomeoneElsesIsNeverUsed) {
+    const QuickCopies quick;
+    test::TempDir dir;
+    const std::string file = dir.File("data.txt");
+    WriteFile(file, "1,2\r\n");
+    QString own;
+    {
+        FrameFixture f;
+        ASSERT_TRUE(f.frame->OpenDocumentFile(Q(file)));
+        test::TypeText(&f.View(), QStringLiteral("3,4\n"));
+        const std::optional<RecoveryCopy> copy = WaitForCopy(*f.frame);
+        ASSERT_TRUE(copy);
+        EXPECT_EQ(ModeOf(CRecovery::Folder()), 0700u);
+        EXPECT_EQ(ModeOf(copy->copyPath), 0600u);
+        own = LeaveBehind(copy->copyPath);
+    }
+    const std::string ownBytes = ReadFile(S(own));
+    const test::UnprivilegedUser other;
+    const QString planted = CRecovery::Folder() + QStringLiteral("/4444444444444444.p.recovery");
+    const QString linked = CRecovery::Folder() + QStringLiteral("/5555555555555555.l.recovery");
+    ASSERT_TRUE(QFile::copy(own, planted));
+    ASSERT_TRUE(QFile::link(own, linked));
+    if (other.ok()) {
+        ASSERT_EQ(::chown(QFile::encodeName(planted).constData(), other.uid(), other.gid()), 0);
+    }
+    {
+        // Only the user's own copy is offered; the others are left where they are.
+        FrameFixture f;
+        f.dialogs.yesNoAnswers = {false, false};
+        f.frame->OfferRecovery(QString());
+        EXPECT_EQ(f.dialogs.yesNoQuestions.size(), other.ok() ? 1u : 2u);
+        EXPECT_NE(ModeOf(linked), 0u);  // the link, whose target the no took away
+        if (other.ok()) EXPECT_TRUE(QFile::exists(planted));
+    }
+    if (!other.ok()) std::printf("a copy of another user's: skipped, %s\n", other.why().c_str());
+
+    // A folder that others may write in, or that another user owns.
+    struct FolderCase {
+        const char* name;
+        mode_t mode;
+        bool otherOwns;
+    } folders[] = {{"writable by others", 0777, false},
+                   {"writable by the group", 0770, false},
+                   {"another user's", 0700, true}};
+    for (const FolderCase& c : folders) {
+        if (c.otherOwns && !other.ok()) {
+            std::printf("%s: skipped, %s\n", c.name, other.why().c_str());
+            continue;
+        }
+        SCOPED_TRACE(c.name);
+        QDir(CRecovery::Folder()).removeRecursively();
+        ASSERT_TRUE(QDir().mkpath(CRecovery::Folder()));
+        WriteFile(S(CRecovery::Folder()) + "/6666666666666666.o.recovery", ownBytes);
+        const QByteArray folder = QFile::encodeName(CRecovery::Folder());
+        ASSERT_EQ(::chmod(folder.constData(), c.mode), 0);
+        if (c.otherOwns) ASSERT_EQ(::chown(folder.constData(), other.uid(), other.gid()), 0);
+        FrameFixture f;
+        f.frame->OfferRecovery(QString());
+        EXPECT_TRUE(f.dialogs.yesNoQuestions.empty());
+        EXPECT_FALSE(f.frame->Recovery().TakeLock());
+        test::TypeText(&f.View(), QStringLiteral("5,6\n"));
+        QTest::qWait(200);
+        EXPECT_EQ(Copies().size(), 1);
+        EXPECT_EQ(ModeOf(CRecovery::Folder()), c.mode);
+    }
 }
 
 // The desktop program in a process of its own, typing `text`.
