@@ -2,10 +2,14 @@
 
 #include <QColor>
 #include <QMetaObject>
+#include <QTextBlock>
 #include <QTextCharFormat>
 #include <QTextDocument>
 
+#include <algorithm>
 #include <cstring>
+#include <limits>
+#include <utility>
 #include <vector>
 
 #include "worksheet/line_reader.h"
@@ -29,7 +33,8 @@ WorksheetHighlighter::WorksheetHighlighter(QTextDocument* document, const IWorks
     // changed are formatted.
     m_contentsChange = connect(document, &QTextDocument::contentsChange, this,
                                &WorksheetHighlighter::OnContentsChange);
-    m_reading = Read();
+    m_reading = FullRead();
+    m_blockCount = document->blockCount();
     setDocument(document);
 }
 
@@ -42,7 +47,7 @@ WorksheetHighlighter::~WorksheetHighlighter() {
 void WorksheetHighlighter::SetReadMarks(bool marks) {
     if (marks == m_bMarks) return;
     m_bMarks = marks;
-    m_reading = Read();
+    m_reading = FullRead();
     rehighlight();
 }
 
@@ -67,30 +72,122 @@ WorksheetHighlighter::Reading WorksheetHighlighter::Read() const {
         reading.stopLine = rows.count;
     } else if (rows.end == ReadEnd::kOverCapacity) {
         // The reader gives up at the first row past the limit; the rows that follow up to the
-        // end of the data are just as unread.
-        char line[kLineCapacity];
-        int index = kMaxPoints;
-        reading.overFrom = index;
-        for (;; ++index) {
-            const int length = m_sheet.GetLine(index, line);
-            if (length == 0) break;
-            if (HoldsStop(line, length)) {
-                reading.stopLine = index;
-                break;
-            }
-        }
-        reading.overTo = index - 1;
+        // end of the data are just as unread. Followed by the caller.
+        reading.overFrom = kMaxPoints;
     }
     return reading;
 }
 
-void WorksheetHighlighter::OnContentsChange() {
+WorksheetHighlighter::Reading WorksheetHighlighter::FullRead() const {
+    Reading reading = Read();
+    if (reading.overFrom >= 0) FollowOverRun(reading, kMaxPoints);
+    return reading;
+}
+
+WorksheetHighlighter::RunLine WorksheetHighlighter::ClassifyRunLine(int line) const {
+    char text[kLineCapacity];
+    const int length = m_sheet.GetLine(line, text);
+    if (length == 0) return RunLine::kEmpty;
+    return HoldsStop(text, length) ? RunLine::kStop : RunLine::kRow;
+}
+
+void WorksheetHighlighter::FollowOverRun(Reading& reading, int from) const {
+    int index = from;
+    for (;; ++index) {
+        const RunLine kind = ClassifyRunLine(index);
+        if (kind == RunLine::kRow) continue;
+        if (kind == RunLine::kStop) reading.stopLine = index;
+        break;
+    }
+    reading.overTo = index - 1;
+}
+
+void WorksheetHighlighter::OnContentsChange(int position, int /*charsRemoved*/, int charsAdded) {
+    const QTextDocument* doc = document();
+    if (doc == nullptr) return;
+    const int first = doc->findBlock(position).blockNumber();
+    const QTextBlock lastBlock = doc->findBlock(position + charsAdded);
+    const int last = lastBlock.isValid() ? lastBlock.blockNumber() : doc->blockCount() - 1;
+    const int delta = doc->blockCount() - m_blockCount;
+    m_blockCount = doc->blockCount();
+
+    // The reader stops within its first kMaxPoints + 1 rows whatever the length.
     Reading fresh = Read();
-    if (fresh == m_reading) return;
+    if (fresh.overFrom >= 0) {
+        const Reading& old = m_reading;
+        // In the old numbering: the changed lines ran from `first` to `lastOld`, and the run
+        // of rows past the limit was ended by line `oldEnd` (empty, a stop line, or the end).
+        const int lastOld = last - delta;
+        const int oldEnd = old.overFrom >= 0 ? old.overTo + 1 : -1;
+        if (oldEnd >= 0 && oldEnd < first) {
+            // The change lies behind the end of the run: the run is as it was.
+            fresh.overTo = old.overTo;
+            fresh.stopLine = old.stopLine;
+        } else if (oldEnd > lastOld) {
+            // The run went through the change and on: only a changed line can end it now.
+            int end = -1;
+            for (int line = std::max(first, kMaxPoints); line <= last && end < 0; ++line) {
+                if (ClassifyRunLine(line) != RunLine::kRow) end = line;
+            }
+            if (end >= 0) {
+                FollowOverRun(fresh, end);
+            } else {
+                fresh.overTo = old.overTo + delta;
+                fresh.stopLine = old.stopLine >= 0 ? old.stopLine + delta : -1;
+            }
+        } else {
+            // No run before, or the change reached the line that ended it.
+            FollowOverRun(fresh, oldEnd < 0 ? kMaxPoints : std::max(kMaxPoints, first));
+        }
+    }
+    if (fresh == m_reading && delta == 0) return;
+    const Reading old = std::move(m_reading);
     m_reading = std::move(fresh);
-    // A change in one line can change how every later line reads; formatting them all again
-    // waits until the document has finished its own work on this change.
-    QMetaObject::invokeMethod(this, &QSyntaxHighlighter::rehighlight, Qt::QueuedConnection);
+    RehighlightChanged(old, first, delta);
+}
+
+void WorksheetHighlighter::RehighlightChanged(const Reading& old, int first, int delta) {
+    // Old lines behind the change moved by `delta`; lines inside it are formatted anyway.
+    auto shifted = [&](int line) { return line < first ? line : std::max(first, line + delta); };
+    std::vector<std::pair<int, int>> ranges;  // inclusive line ranges to format again
+    auto differ = [&](int a, int b) {
+        if (a != b) ranges.emplace_back(std::min(a, b), std::max(a, b) - 1);
+    };
+    const int kEnd = std::numeric_limits<int>::max();
+    // The grey lines from the stop line on, and the rows past the limit.
+    differ(old.stopLine >= 0 ? shifted(old.stopLine) : kEnd,
+           m_reading.stopLine >= 0 ? m_reading.stopLine : kEnd);
+    const bool oldOver = old.overFrom >= 0;
+    const bool newOver = m_reading.overFrom >= 0;
+    if (oldOver != newOver) {
+        const Reading& over = oldOver ? old : m_reading;
+        const int to = oldOver ? shifted(over.overTo) : over.overTo;
+        ranges.emplace_back(over.overFrom, to);
+    } else if (oldOver) {
+        // Lines put in or taken out among the first rows move rows across the limit.
+        differ(shifted(old.overFrom), m_reading.overFrom);
+        differ(shifted(old.overTo) + 1, m_reading.overTo + 1);
+    }
+    // Warnings and marks belong to the rows the reader reads, the first kMaxPoints or so.
+    if (old.warnings != m_reading.warnings || old.marked != m_reading.marked) {
+        ranges.emplace_back(0, kMaxPoints + 1);
+    }
+    if (ranges.empty()) return;
+    // Formatting waits until the document has finished its own work on this change.
+    QMetaObject::invokeMethod(
+        this,
+        [this, ranges] {
+            QTextDocument* doc = document();
+            if (doc == nullptr) return;
+            for (const auto& [from, to] : ranges) {
+                const int end = std::min(to, doc->blockCount() - 1);
+                for (QTextBlock block = doc->findBlockByNumber(std::max(0, from));
+                     block.isValid() && block.blockNumber() <= end; block = block.next()) {
+                    rehighlightBlock(block);
+                }
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 void WorksheetHighlighter::highlightBlock(const QString& text) {
