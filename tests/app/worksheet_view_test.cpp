@@ -164,7 +164,7 @@ TEST(WorksheetView, MenuStopsAtALineThatDoesNotReadAndPutsTheCaretThere) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         FrameFixture f;
-        f.Type(Q(c.text));
+        f.View().SetText(c.text);  // typing cannot reach full-width digits
         f.Trigger(c.command);
         EXPECT_EQ(
             f.View().GetText(),
