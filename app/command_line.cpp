@@ -206,7 +206,8 @@ void WarnAboutRows(std::string_view analysis, const IWorksheet& sheet) {
 }  // namespace
 
 std::string RunRecordJson(std::string_view analysis, bool reported, std::string_view appended,
-                          const nlohmann::ordered_json& record) {
+                          const nlohmann::ordered_json& record,
+                          const nlohmann::ordered_json& plot) {
     nlohmann::ordered_json out = nlohmann::ordered_json::object();
     out["analysis"] = analysis;
     if (reported) {
@@ -216,6 +217,7 @@ std::string RunRecordJson(std::string_view analysis, bool reported, std::string_
         out["status"] = "stopped";
         out["message"] = appended;
     }
+    out["plot"] = reported ? plot : nlohmann::ordered_json(nullptr);
     // Replace rather than throw on text that is not UTF-8: the message is never lost.
     return out.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
@@ -308,7 +310,8 @@ int RunCommandLine(int argc, char** argv) {
     }
     std::string output = appended;
     if (args.json) {
-        output = RunRecordJson(analysis->name, reported, appended, ctx.Record());
+        output =
+            RunRecordJson(analysis->name, reported, appended, ctx.Record(), PlotJson(doc.m_plot));
         output += '\n';
     }
     std::string writeError;
