@@ -190,7 +190,8 @@ bool ParsePlotScale(const char* text, const char* plot, int& scale, std::string&
 
 std::string RunRecordJson(std::string_view analysis, bool reported, std::string_view appended,
                           const nlohmann::ordered_json& record,
-                          const std::vector<std::string>& titles) {
+                          const std::vector<std::string>& titles,
+                          const nlohmann::ordered_json& plot) {
     nlohmann::ordered_json out = nlohmann::ordered_json::object();
     out["analysis"] = analysis;
     out["status"] = reported ? "reported" : "stopped";
@@ -200,6 +201,7 @@ std::string RunRecordJson(std::string_view analysis, bool reported, std::string_
     } else {
         out["message"] = appended;
     }
+    out["plot"] = reported ? plot : nlohmann::ordered_json(nullptr);
     // Replace rather than throw on text that is not UTF-8: the message is never lost.
     return out.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
@@ -291,7 +293,8 @@ int RunCommandLine(int argc, char** argv) {
     }
     std::string output = appended;
     if (args.json) {
-        output = RunRecordJson(analysis->name, reported, appended, ctx.Record(), ctx.Titles());
+        output = RunRecordJson(analysis->name, reported, appended, ctx.Record(), ctx.Titles(),
+                               PlotJson(doc.m_plot));
         output += '\n';
     }
     std::string writeError;

@@ -71,7 +71,11 @@ class AnalysisContext {
           m_doc(doc),
           m_messages(messages),
           m_sender(sender),
-          m_bModifiedBefore(doc.IsModified()) {}
+          m_bModifiedBefore(doc.IsModified()) {
+        // A run that stops, or an analysis that draws nothing new, must not leave the last
+        // run's picture standing as if it were this run's.
+        doc.m_plot = PlotDescription{};
+    }
 
     IWorksheet& Sheet() const { return m_sheet; }
     CLumoDoc& Doc() const { return m_doc; }
