@@ -8,6 +8,7 @@
 #include <QMimeData>
 #include <QPrinter>
 #include <QScopedValueRollback>
+#include <QSettings>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -31,6 +32,9 @@ const char kScreenCopyHint[] =
 
 namespace {
 
+// The font chosen with the font command, kept in the program's settings across restarts.
+const char kFontKey[] = "worksheet/font";
+
 // Beyond this length a line wraps anywhere rather than at word boundaries.
 constexpr size_t kLongLineBytes = 10000;
 
@@ -50,6 +54,14 @@ CLumoView::CLumoView(CLumoDoc& doc, IFrameDialogs& dialogs, QWidget* parent)
     connect(document(), &QTextDocument::contentsChange, this, &CLumoView::OnContentsChange);
     m_doc.AttachWorksheet(this);
     m_highlighter = new WorksheetHighlighter(document(), *this);
+    const QString font = QSettings(QStringLiteral("lumo"), QStringLiteral("lumo"))
+                             .value(QLatin1String(kFontKey))
+                             .toString();
+    QFont remembered;
+    if (!font.isEmpty() && remembered.fromString(font)) {
+        m_font = remembered;
+        setFont(*m_font);
+    }
 }
 
 CLumoView::~CLumoView() {
@@ -67,6 +79,15 @@ int CLumoView::GetLine(int index, char* buffer) const {
     const size_t count = std::min<size_t>(cp932.size(), kLineCapacity);
     std::memcpy(buffer, cp932.data(), count);
     return static_cast<int>(count);
+}
+
+std::string CLumoView::GetFullLine(int index) const {
+    const QTextBlock block = document()->findBlockByNumber(index);
+    if (!block.isValid()) return {};
+    const QByteArray utf8 = block.text().toUtf8();
+    std::string cp932;
+    Utf8ToCp932(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())), cp932, true);
+    return cp932;
 }
 
 void CLumoView::AppendText(std::string_view cp932) {
@@ -121,7 +142,18 @@ bool CLumoView::RunAnalysis(const AnalysisEntry& analysis) {
     const std::string_view name = analysis.name;
     m_highlighter->SetReadMarks(name == "scatchard" || name == "scatchard-simplex" ||
                                 name == "binding-fit");
-    return analysis.run(ctx);
+    const bool reported = analysis.run(ctx);
+    // A run that stopped at a line that does not read puts the caret on that line, so the
+    // user finds it while its message shows at the end.
+    if (ctx.FaultLine() >= 0) {
+        const QTextBlock block = document()->findBlockByNumber(ctx.FaultLine());
+        if (block.isValid()) {
+            QTextCursor caret(block);
+            setTextCursor(caret);
+            ensureCursorVisible();
+        }
+    }
+    return reported;
 }
 
 bool CLumoView::viewportEvent(QEvent* event) {
@@ -148,6 +180,8 @@ void CLumoView::OnMonospaceFont() {
     if (!chosen) return;
     m_font = *chosen;
     setFont(*m_font);
+    QSettings(QStringLiteral("lumo"), QStringLiteral("lumo"))
+        .setValue(QLatin1String(kFontKey), m_font->toString());
 }
 
 void CLumoView::OnScreenCopyHint() {

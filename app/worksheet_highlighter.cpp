@@ -58,29 +58,29 @@ QString WorksheetHighlighter::WarningAt(int line) const {
 
 WorksheetHighlighter::Reading WorksheetHighlighter::Read() const {
     Reading reading;
-    std::vector<LineWarning> warnings;
-    const PairRows rows = ReadPairRows(m_sheet, m_bMarks, &warnings);
-    for (const LineWarning& w : warnings) {
-        reading.warnings[w.line] = QString::fromStdString(w.message);
+    const PairRows rows = ReadPairRows(m_sheet, m_bMarks);
+    for (const LineFault& fault : rows.faults) {
+        reading.warnings[fault.line] = QString::fromStdString(fault.message);
     }
+    reading.titleLine = rows.titleLine;
     if (m_bMarks) {
-        for (int i = 0; i < rows.count && i < kMaxPoints; ++i) {
-            if (rows.marked[i]) reading.marked[i] = true;
+        for (int i = 0; i < rows.Count(); ++i) {
+            if (rows.marked[i]) reading.marked[rows.line[i]] = true;
         }
     }
     if (rows.end == ReadEnd::kStopLine) {
-        reading.stopLine = rows.count;
+        reading.stopLine = rows.endLine;
     } else if (rows.end == ReadEnd::kOverCapacity) {
         // The reader gives up at the first row past the limit; the rows that follow up to the
         // end of the data are just as unread. Followed by the caller.
-        reading.overFrom = kMaxPoints;
+        reading.overFrom = rows.endLine;
     }
     return reading;
 }
 
 WorksheetHighlighter::Reading WorksheetHighlighter::FullRead() const {
     Reading reading = Read();
-    if (reading.overFrom >= 0) FollowOverRun(reading, kMaxPoints);
+    if (reading.overFrom >= 0) FollowOverRun(reading, reading.overFrom);
     return reading;
 }
 
@@ -126,7 +126,7 @@ void WorksheetHighlighter::OnContentsChange(int position, int /*charsRemoved*/, 
         } else if (oldEnd > lastOld) {
             // The run went through the change and on: only a changed line can end it now.
             int end = -1;
-            for (int line = std::max(first, kMaxPoints); line <= last && end < 0; ++line) {
+            for (int line = std::max(first, fresh.overFrom); line <= last && end < 0; ++line) {
                 if (ClassifyRunLine(line) != RunLine::kRow) end = line;
             }
             if (end >= 0) {
@@ -137,7 +137,7 @@ void WorksheetHighlighter::OnContentsChange(int position, int /*charsRemoved*/, 
             }
         } else {
             // No run before, or the change reached the line that ended it.
-            FollowOverRun(fresh, oldEnd < 0 ? kMaxPoints : std::max(kMaxPoints, first));
+            FollowOverRun(fresh, oldEnd < 0 ? fresh.overFrom : std::max(fresh.overFrom, first));
         }
     }
     if (fresh == m_reading && delta == 0) return;
@@ -168,9 +168,16 @@ void WorksheetHighlighter::RehighlightChanged(const Reading& old, int first, int
         differ(shifted(old.overFrom), m_reading.overFrom);
         differ(shifted(old.overTo) + 1, m_reading.overTo + 1);
     }
-    // Warnings and marks belong to the rows the reader reads, the first kMaxPoints or so.
-    if (old.warnings != m_reading.warnings || old.marked != m_reading.marked) {
-        ranges.emplace_back(0, kMaxPoints + 1);
+    // Warnings, marks and the title belong to the lines the reader reads, the first rows.
+    if (old.warnings != m_reading.warnings || old.marked != m_reading.marked ||
+        old.titleLine != m_reading.titleLine) {
+        int readTo = kMaxPoints + 1;
+        for (const Reading* r : {&old, &m_reading}) {
+            readTo = std::max({readTo, r->overFrom, r->titleLine + 1});
+            if (!r->warnings.empty()) readTo = std::max(readTo, r->warnings.rbegin()->first + 1);
+            if (!r->marked.empty()) readTo = std::max(readTo, r->marked.rbegin()->first + 1);
+        }
+        ranges.emplace_back(0, readTo);
     }
     if (ranges.empty()) return;
     // Formatting waits until the document has finished its own work on this change.
@@ -197,6 +204,13 @@ void WorksheetHighlighter::highlightBlock(const QString& text) {
         grey.setForeground(QColor(0x80, 0x80, 0x80));
         setFormat(0, static_cast<int>(text.size()), grey);
         return;
+    }
+    if (line == m_reading.titleLine) {
+        // A title line is not data: it names the columns.
+        QTextCharFormat title;
+        title.setFontItalic(true);
+        title.setForeground(QColor(0x20, 0x70, 0x40));
+        setFormat(0, static_cast<int>(text.size()), title);
     }
     if (text.startsWith(QStringLiteral("//"))) {
         QTextCharFormat separator;
