@@ -172,7 +172,7 @@ void WorksheetHighlighter::RehighlightChanged(const Reading& old, int first, int
     if (old.warnings != m_reading.warnings || old.marked != m_reading.marked ||
         old.titleLine != m_reading.titleLine) {
         int readTo = kMaxPoints + 1;
-        for (const Reading* r : {&old, &m_reading}) {
+        for (const Reading* r : {&old, static_cast<const Reading*>(&m_reading)}) {
             readTo = std::max({readTo, r->overFrom, r->titleLine + 1});
             if (!r->warnings.empty()) readTo = std::max(readTo, r->warnings.rbegin()->first + 1);
             if (!r->marked.empty()) readTo = std::max(readTo, r->marked.rbegin()->first + 1);
