@@ -284,7 +284,9 @@ TEST(Recovery, CopiesArePrivateAndAFolderOrCopyOfSomeoneElsesIsNeverUsed) {
         f.frame->OfferRecovery(QString());
         EXPECT_EQ(f.dialogs.yesNoQuestions.size(), other.ok() ? 1u : 2u);
         EXPECT_NE(ModeOf(linked), 0u);  // the link, whose target the no took away
-        if (other.ok()) EXPECT_TRUE(QFile::exists(planted));
+        if (other.ok()) {
+            EXPECT_TRUE(QFile::exists(planted));
+        }
     }
     if (!other.ok()) std::printf("a copy of another user's: skipped, %s\n", other.why().c_str());
 
@@ -307,7 +309,9 @@ TEST(Recovery, CopiesArePrivateAndAFolderOrCopyOfSomeoneElsesIsNeverUsed) {
         WriteFile(S(CRecovery::Folder()) + "/6666666666666666.o.recovery", ownBytes);
         const QByteArray folder = QFile::encodeName(CRecovery::Folder());
         ASSERT_EQ(::chmod(folder.constData(), c.mode), 0);
-        if (c.otherOwns) ASSERT_EQ(::chown(folder.constData(), other.uid(), other.gid()), 0);
+        if (c.otherOwns) {
+            ASSERT_EQ(::chown(folder.constData(), other.uid(), other.gid()), 0);
+        }
         FrameFixture f;
         f.frame->OfferRecovery(QString());
         EXPECT_TRUE(f.dialogs.yesNoQuestions.empty());

@@ -159,7 +159,9 @@ TEST(WorksheetHighlighter, AnEditReadsOnlyWhatItCanChangeAndColoursAsAFreshReadi
         }
         cursor.insertText(QString::fromLatin1(e.insert));
         QApplication::processEvents();
-        if (e.keystroke) EXPECT_LT(sheet.reads, 400) << e.name;
+        if (e.keystroke) {
+            EXPECT_LT(sheet.reads, 400) << e.name;
+        }
 
         QTextDocument fresh;
         fresh.setDocumentLayout(new QPlainTextDocumentLayout(&fresh));
