@@ -73,6 +73,9 @@ bool OnPairedTTest(AnalysisContext& ctx) {
     }
     WriteConclusion(report, significant);
     AddPairedResults(ctx, report, rows.x, rows.y, n, significant);
+    const auto count = static_cast<size_t>(n);
+    doc.m_plot = BeforeAfterPlot({rows.x, count}, {rows.y, count}, "", "", "値");
+    doc.UpdateAllViews(ctx.Sender());
     return ctx.FinishReport(report, kReportName);
 }
 

@@ -1,6 +1,7 @@
 #include "stats/unpaired_t.h"
 
 #include <cmath>
+#include <vector>
 
 #include "stats/exact_results.h"
 #include "stats/probability.h"
@@ -148,6 +149,10 @@ bool OnUnpairedTTest(AnalysisContext& ctx) {
         classic.significant = WriteDecision(report, df, std::fabs(tw), false);
     }
     AddUnpairedResults(ctx, report, groups.value[0], N1, groups.value[1], N2, classic);
+    const std::vector<double> plotted[] = {{groups.value[0], groups.value[0] + N1},
+                                           {groups.value[1], groups.value[1] + N2}};
+    doc.m_plot = GroupPlot(plotted, {}, "値", GroupCentre::kMean);
+    doc.UpdateAllViews(ctx.Sender());
     return ctx.FinishReport(report, kReportName);
 }
 

@@ -313,6 +313,7 @@ void FitAxes(PlotDescription& plot) {
     // Room for the bars of every measure the pane may switch to.
     for (int g = 0; g < static_cast<int>(plot.groups.size()); ++g) {
         for (ErrorMeasure m : {ErrorMeasure::kSd, ErrorMeasure::kCi95, ErrorMeasure::kIqr}) {
+            if (plot.centre == GroupCentre::kMedian && m != ErrorMeasure::kIqr) continue;
             const ErrorBar bar = MakeErrorBar(g + 1, plot.groups[static_cast<size_t>(g)], m);
             Take(bar.low, plot.yAxis.log, ylo, yhi);
             Take(bar.high, plot.yAxis.log, ylo, yhi);
