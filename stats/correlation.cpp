@@ -12,9 +12,9 @@ namespace {
 // The points, the regression line across their x range and the 95 % confidence band of the
 // mean response, ŷ ± t(0.975, n − 2)·s·√(1/n + (x − x̄)²/Sxx), which needs n ≥ 3.
 PlotDescription RegressionPlot(const double* x, const double* y, int n, double slope,
-                               double intercept) {
+                               double intercept, std::string xTitle, std::string yTitle) {
     const auto count = static_cast<size_t>(n);
-    PlotDescription plot = XyPlot({x, count}, {y, count}, "X", "Y");
+    PlotDescription plot = XyPlot({x, count}, {y, count}, std::move(xTitle), std::move(yTitle));
     plot.series.front().legend = "データ";
     const auto line = [&](double v) { return intercept + slope * v; };
     if (n >= 2 && std::isfinite(slope))
@@ -56,20 +56,12 @@ bool OnCorrelation(AnalysisContext& ctx) {
     if (!ctx.OpenReport(report, kReportName, "w")) return false;
 
     const PairRows rows = ReadPairRows(ctx.Sheet(), false);
-    if (rows.end == ReadEnd::kOverCapacity) {
-        ctx.AppendOverCapacityPrompt();
-        return false;
-    }
-    for (int i = 0; i < rows.count; ++i) {
+    if (!ctx.AcceptReading(rows)) return false;
+    const int n = rows.Count();
+    for (int i = 0; i < n; ++i) {
         doc.m_dX[i] = rows.x[i];
         doc.m_dY[i] = rows.y[i];
     }
-    if (rows.NoData()) {
-        ctx.AppendNoDataMessage();
-        return false;
-    }
-
-    const int n = rows.count;
     doc.m_nCount = n;
     doc.UpdateAllViews(ctx.Sender());
 
@@ -96,8 +88,9 @@ bool OnCorrelation(AnalysisContext& ctx) {
     report.Printf("共分散：%f\n", spxy / (count - 1));
     report.Printf("相関係数(r)= %f\n", spxy / std::sqrt(ssy * ssx));
     report.Printf("Y= %f X＋%f\n", slope, intercept);
-    AddCorrelationResults(ctx, report, rows.x, rows.y, n);
-    doc.m_plot = RegressionPlot(rows.x, rows.y, n, slope, intercept);
+    AddCorrelationResults(ctx, report, rows.x.data(), rows.y.data(), n);
+    doc.m_plot = RegressionPlot(rows.x.data(), rows.y.data(), n, slope, intercept,
+                                TitleOr(rows.titles, 0, "X"), LastTitleOr(rows.titles, "Y"));
     doc.UpdateAllViews(ctx.Sender());
     return ctx.FinishReport(report, kReportName);
 }

@@ -28,16 +28,9 @@ bool OnPairedTTest(AnalysisContext& ctx) {
     if (!ctx.OpenReport(report, kReportName, "w")) return false;
 
     const PairRows rows = ReadPairRows(ctx.Sheet(), false);
-    if (rows.end == ReadEnd::kOverCapacity) {
-        ctx.AppendOverCapacityPrompt();
-        return false;
-    }
-    if (rows.NoData()) {
-        ctx.AppendNoDataMessage();
-        return false;
-    }
+    if (!ctx.AcceptReading(rows)) return false;
     // One pair has no spread to test against, and no degrees of freedom.
-    const int n = rows.count;
+    const int n = rows.Count();
     if (n < 2) {
         ctx.AppendPrompt(kPairCountPrompt);
         return false;
@@ -72,9 +65,9 @@ bool OnPairedTTest(AnalysisContext& ctx) {
         significant = IsSignificantProbability(p);
     }
     WriteConclusion(report, significant);
-    AddPairedResults(ctx, report, rows.x, rows.y, n, significant);
-    const auto count = static_cast<size_t>(n);
-    doc.m_plot = BeforeAfterPlot({rows.x, count}, {rows.y, count}, "", "", "値");
+    AddPairedResults(ctx, report, rows.x.data(), rows.y.data(), n, significant);
+    doc.m_plot = BeforeAfterPlot(rows.x, rows.y, TitleOr(rows.titles, 0, ""),
+                                 LastTitleOr(rows.titles, ""), "値");
     doc.UpdateAllViews(ctx.Sender());
     return ctx.FinishReport(report, kReportName);
 }

@@ -131,6 +131,15 @@ const PlotCurve* PlotDescription::FindCurve(std::string_view name) const {
     return nullptr;
 }
 
+std::string TitleOr(std::span<const std::string> titles, size_t i, std::string fallback) {
+    return i < titles.size() && !titles[i].empty() ? titles[i] : std::move(fallback);
+}
+
+std::string LastTitleOr(std::span<const std::string> titles, std::string fallback) {
+    return titles.empty() ? std::move(fallback)
+                          : TitleOr(titles, titles.size() - 1, std::move(fallback));
+}
+
 GroupSummary SummarizeGroup(std::span<const double> values) {
     GroupSummary s;
     std::vector<double> sorted;
