@@ -192,17 +192,16 @@ class Painter {
             Segment(m_s, m_l.left, m_l.stripTop, m_l.left, m_l.stripBottom, AxisStroke());
             Segment(m_s, m_l.left, m_l.stripBottom, m_l.right, m_l.stripBottom, AxisStroke());
             YTicks(m_l.rScale, m_l.stripTop, m_l.stripBottom, &PlotLayout::R);
-            m_s.Label({m_l.left + size * 0.4, m_l.stripTop}, m_plot.residualAxis.title, size * 0.9,
-                      TextAlign::kLeft, kGrey);
+            // The strip's title in the gap above it, clear of its points.
+            m_s.Label({m_l.left + size * 0.4, m_l.bottom + size * 0.15}, m_plot.residualAxis.title,
+                      size * 0.9, TextAlign::kLeft, kGrey);
         }
         // x ticks under every x axis, their numbers or names under the lowest one.
         auto xTick = [&](double value, const std::string& text) {
             const double x = m_l.X(value);
             if (!Finite(x) || x < m_l.left - 0.5 || x > m_l.right + 0.5) return;
-            Segment(m_s, x, m_l.bottom, x, m_l.bottom + TickLength(), AxisStroke());
-            if (m_plot.hasResidualAxis) {
-                Segment(m_s, x, axisBottom, x, axisBottom + TickLength(), AxisStroke());
-            }
+            // Over a residual strip the ticks go on the strip's axis only.
+            Segment(m_s, x, axisBottom, x, axisBottom + TickLength(), AxisStroke());
             m_s.Label({x, axisBottom + TickLength() + size * 0.15}, text, size, TextAlign::kCentre,
                       kInk);
         };
@@ -457,7 +456,7 @@ PlotLayout::PlotLayout(const PlotDescription& plot, const IDrawSurface& s, const
         stripBottom = axisBottom;
         const double h = (axisBottom - top) * 0.26;
         stripTop = stripBottom - h;
-        bottom = stripTop - textSize * 1.0;
+        bottom = stripTop - lineHeight - textSize * 0.3;
         rScale = LinearScale(plot.residualAxis.min, plot.residualAxis.max,
                              std::max(2, static_cast<int>(h / (lineHeight * 1.3))));
     }
