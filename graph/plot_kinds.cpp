@@ -231,11 +231,21 @@ class Painter {
         for (size_t g = 0; g < m_plot.xAxis.labels.size(); ++g) {
             const double gx = static_cast<double>(g + 1);
             // The group's points of every series, spread together.
+            // A value that is also an outlier is drawn once, as the outlier.
+            std::vector<PlotPoint> outliers;
+            if (const PlotSeries* o = m_plot.FindSeries("outliers")) outliers = o->points;
             std::vector<std::pair<const PlotSeries*, const PlotPoint*>> points;
             std::vector<double> ys;
             for (const PlotSeries& s : m_plot.series) {
                 for (const PlotPoint& p : s.points) {
                     if (p.x != gx) continue;
+                    if (s.name != "outliers") {
+                        const auto same = std::find(outliers.begin(), outliers.end(), p);
+                        if (same != outliers.end()) {
+                            outliers.erase(same);
+                            continue;
+                        }
+                    }
                     points.push_back({&s, &p});
                     ys.push_back(m_l.Y(p.y));
                 }

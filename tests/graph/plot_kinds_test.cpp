@@ -99,6 +99,24 @@ TEST(GroupPlot, PointsAreTheDataAndBarsTheChosenMeasure) {
     }
 }
 
+TEST(GroupPlot, AnOutlierIsDrawnOnceAndDistinctly) {
+    const std::vector<double> groups[] = {{1, 2, 3, 10}};
+    PlotDescription plot = GroupPlot(groups, {}, "y", GroupCentre::kMean);
+    plot.series.push_back({"outliers", {{1, 10}}, "外れ値"});
+    RecordingSurface surface;
+    DrawDescription(plot, surface, {});
+    const PlotLayout layout(plot, surface, {});
+    int circles = 0;
+    int triangles = 0;
+    for (const Shape& s : surface.ShapesOf(ShapeKind::kMarker)) {
+        if (s.points[0].x > layout.right) continue;  // the legend
+        (s.marker == MarkerShape::kTriangle ? triangles : circles)++;
+        if (s.marker == MarkerShape::kTriangle) EXPECT_NEAR(s.points[0].y, layout.Y(10), 1e-9);
+    }
+    EXPECT_EQ(circles, 3);
+    EXPECT_EQ(triangles, 1);
+}
+
 TEST(GroupPlot, SpreadKeepsMarkersApartAndWithinTheLimit) {
     const struct {
         std::vector<double> ys;
