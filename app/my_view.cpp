@@ -43,6 +43,15 @@ CMyView::~CMyView() {
 
 void CMyView::OnUpdate(const void* /*sender*/) {
     update();
+    if (ShowsPlot() != m_bShowedPlot) {
+        m_bShowedPlot = ShowsPlot();
+        emit PlotShownChanged();
+    }
+}
+
+bool CMyView::ShowsPlot() const {
+    return m_doc.m_nScatchard == 1 || m_doc.m_nLineweaver == 1 ||
+           (ShowScales() && IsDrawnKind(m_doc.m_plot.kind));
 }
 
 void CMyView::paintEvent(QPaintEvent* /*event*/) {
@@ -178,7 +187,7 @@ void CMyView::CreateViewOptionActions() {
     for (QAction* act : {m_pScalesAct, m_pActualSizeAct, m_pSdAct, m_pSemAct, m_pCi95Act}) {
         connect(act, &QAction::toggled, this, [this] {
             WriteViewOptions();
-            update();
+            OnUpdate(nullptr);
         });
     }
 }
