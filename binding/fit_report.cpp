@@ -1,5 +1,6 @@
 #include "binding/fit_report.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace lumo {
@@ -11,18 +12,18 @@ bool StartFit(AnalysisContext& ctx, ReportFile& report, const char* reportName, 
     doc.m_nLineweaver = 0;
     if (!ctx.OpenReport(report, reportName, "w")) return false;
 
-    rows = ReadPairRows(ctx.Sheet(), false);
-    if (rows.end == ReadEnd::kOverCapacity) {
-        ctx.AppendOverCapacityPrompt();
-        doc.UpdateAllViews(ctx.Sender());
-        return false;
-    }
-    if (rows.NoData()) {
-        ctx.AppendNoDataMessage();
+    ReadOptions options;
+    options.capacity = kMaxDataRows;
+    rows = ReadPairRows(ctx.Sheet(), options);
+    if (!ctx.AcceptReading(rows)) {
         doc.UpdateAllViews(ctx.Sender());
         return false;
     }
     return true;
+}
+
+int PlotRows(int n) {
+    return std::min(n, kMaxPoints);
 }
 
 std::string FitFailureReason(const CurveFit& fit) {
