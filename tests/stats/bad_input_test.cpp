@@ -35,7 +35,7 @@ const std::string kOneSeparator =
 const std::string kOneMark = kPromptRule + "チェックは、１つにして下さい。";  // no line end
 const std::string kNoMark = kPromptRule + "●棄却検定するデータに X をつけて下さい。\n";
 const std::string kSampleSize =
-    kPromptRule + "棄却検定のできるデータ数は３個から１８個までです。データ数を合わせて下さい。\n";
+    kPromptRule + "棄却検定のできるデータ数は３個から１８個までです。ほかのデータ数には、Staticsメニューの「Grubbs検定（外れ値）」（lumo --run grubbs、印は不要）を使って下さい。\n";
 
 std::string Rows(int count, const std::string& suffix) {
     std::string text;
