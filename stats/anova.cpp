@@ -34,13 +34,13 @@ bool OnAnova(AnalysisContext& ctx) {
                      SigText(r.means[g]) + ",  SD = " + SigText(r.sds[g]) + "\n");
     }
     report.Write("群間： 平方和 = " + SigText(r.ssBetween) + ",  自由度 = " +
-                 SigText(r.dfBetween) + ",  平均平方 = " + SigText(r.ssBetween / r.dfBetween) +
+                 DfText(r.dfBetween) + ",  平均平方 = " + SigText(r.ssBetween / r.dfBetween) +
                  "\n");
-    report.Write("群内： 平方和 = " + SigText(r.ssWithin) + ",  自由度 = " + SigText(r.dfWithin) +
+    report.Write("群内： 平方和 = " + SigText(r.ssWithin) + ",  自由度 = " + DfText(r.dfWithin) +
                  ",  平均平方 = " + SigText(r.ssWithin / r.dfWithin) + "\n");
     report.Write("F = " + SigText(r.f) + ",  " + PValueText(r.p) + "\n");
     report.Write("Welchの分散分析（等分散を仮定しない）： F = " + SigText(r.welchF) +
-                 ",  自由度 = (" + SigText(r.welchDf1) + ", " + SigText(r.welchDf2) + "),  " +
+                 ",  自由度 = (" + DfText(r.welchDf1) + ", " + DfText(r.welchDf2) + "),  " +
                  PValueText(r.welchP) + "\n");
     WriteConclusionAt5(report, r.p);
     report.Write("\nTukeyの多重比較（HSD）： 差は 前の群－後の群\n");

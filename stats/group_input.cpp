@@ -55,7 +55,6 @@ bool ReadGroupsChecked(AnalysisContext& ctx, GroupData* out) {
         ctx.AppendOverCapacityPrompt(kMaxDataRows);
         return false;
     }
-    ctx.SetTitles(out->titles);
     return true;
 }
 
@@ -156,6 +155,13 @@ std::string NormalityLine(const std::string& name, const std::vector<double>& sa
     }
     return "正規性（Shapiro-Wilk）" + name + "： W = " + DetailNumber(sw.w) +
            ",  p = " + DetailP(sw.p);
+}
+
+std::string DfText(double df) {
+    if (std::isfinite(df) && df == std::floor(df) && std::fabs(df) < 1e9) {
+        return std::to_string(static_cast<long long>(df));
+    }
+    return SigText(df);
 }
 
 void WriteConclusionAt5(ReportFile& report, double p) {

@@ -49,6 +49,9 @@ nlohmann::ordered_json NormalityRecord(const std::vector<std::vector<double>>& s
                                        int firstGroup);
 std::string NormalityLine(const std::string& name, const std::vector<double>& sample);
 
+// Degrees of freedom: a whole number as an integer ("27"), a fractional one by SigText.
+std::string DfText(double df);
+
 // The closing line at the 5% level, as the classic tests conclude.
 void WriteConclusionAt5(ReportFile& report, double p);
 

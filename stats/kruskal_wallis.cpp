@@ -22,7 +22,7 @@ bool OnKruskalWallis(AnalysisContext& ctx) {
         report.Write(GroupName(data, g) + "： n = " + std::to_string(r.ns[g]) + ",  中央値 = " +
                      SigText(r.medians[g]) + "\n");
     }
-    report.Write("H（同順位の補正あり） = " + SigText(r.h) + ",  自由度 = " + SigText(r.df) +
+    report.Write("H（同順位の補正あり） = " + SigText(r.h) + ",  自由度 = " + DfText(r.df) +
                  ",  " + PValueText(r.p) + "（カイ２乗分布）\n");
     WriteConclusionAt5(report, r.p);
     report.Write("\nDunnの多重比較： z は 前の群－後の群の平均順位、p は両側、Bonferroni補正\n");
