@@ -24,8 +24,7 @@ class SilentMessageBox : public lumo::IMessageBox {
 std::string WorksheetFor(std::string_view name) {
     std::string text;
     const int groups = name == "mann-whitney" ? 2 : (name == "grubbs" ? 1 : 4);
-    if (name == "mann-whitney" || name == "anova" || name == "kruskal-wallis" ||
-        name == "grubbs") {
+    if (name == "mann-whitney" || name == "anova" || name == "kruskal-wallis" || name == "grubbs") {
         constexpr int kValues = 10000;
         for (int i = 0; i < kValues; ++i) {
             const int g = i * groups / kValues;

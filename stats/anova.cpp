@@ -30,12 +30,11 @@ bool OnAnova(AnalysisContext& ctx) {
 
     report.Write("\n\n一元配置分散分析\n");
     for (size_t g = 0; g < data.values.size(); ++g) {
-        report.Write(GroupName(data, g) + "： n = " + std::to_string(r.ns[g]) + ",  平均 = " +
-                     SigText(r.means[g]) + ",  SD = " + SigText(r.sds[g]) + "\n");
+        report.Write(GroupName(data, g) + "： n = " + std::to_string(r.ns[g]) +
+                     ",  平均 = " + SigText(r.means[g]) + ",  SD = " + SigText(r.sds[g]) + "\n");
     }
-    report.Write("群間： 平方和 = " + SigText(r.ssBetween) + ",  自由度 = " +
-                 DfText(r.dfBetween) + ",  平均平方 = " + SigText(r.ssBetween / r.dfBetween) +
-                 "\n");
+    report.Write("群間： 平方和 = " + SigText(r.ssBetween) + ",  自由度 = " + DfText(r.dfBetween) +
+                 ",  平均平方 = " + SigText(r.ssBetween / r.dfBetween) + "\n");
     report.Write("群内： 平方和 = " + SigText(r.ssWithin) + ",  自由度 = " + DfText(r.dfWithin) +
                  ",  平均平方 = " + SigText(r.ssWithin / r.dfWithin) + "\n");
     report.Write("F = " + SigText(r.f) + ",  " + PValueText(r.p) + "\n");
@@ -46,8 +45,7 @@ bool OnAnova(AnalysisContext& ctx) {
     report.Write("\nTukeyの多重比較（HSD）： 差は 前の群－後の群\n");
     for (const TukeyPair& t : r.tukey) {
         report.Write(Format("第%d群－第%d群： 差 = ", t.i, t.j) + SigText(t.difference) +
-                     ",  95％信頼区間 = " + Interval(t.lo, t.hi) + ",  " + PValueText(t.p) +
-                     "\n");
+                     ",  95％信頼区間 = " + Interval(t.lo, t.hi) + ",  " + PValueText(t.p) + "\n");
     }
 
     nlohmann::ordered_json& rec = ctx.Record();

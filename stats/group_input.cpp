@@ -12,7 +12,8 @@ namespace {
 constexpr char kNoSeparatorPrompt[] =
     "各データを縦一列に入力し、群の間を////で区切って下さい。\r\n";
 constexpr char kGroupCountPrompt[] =
-    "この検定は%d群から%d群までのデータを比べます。群の間の区切り（////）の数を合わせて下さい。\r\n";
+    "この検定は%d群から%d群までのデータを比べます。群の間の区切り（////"
+    "）の数を合わせて下さい。\r\n";
 constexpr char kTwoGroupsPrompt[] =
     "この検定は２群の比較です。２群の間の区切り（////）は１行だけにして下さい。\r\n";
 constexpr char kEmptyGroupPrompt[] =
@@ -23,8 +24,7 @@ constexpr char kConstantPrompt[] =
     "全てのデータが同じ値です。ばらつきのないデータは検定できません。\r\n";
 constexpr char kOneGroupPrompt[] =
     "この検定は１群のデータを調べます。区切り（////）を除いて下さい。\r\n";
-constexpr char kThreeValuesPrompt[] =
-    "データを縦一列に３つ以上入力して下さい。\r\n";
+constexpr char kThreeValuesPrompt[] = "データを縦一列に３つ以上入力して下さい。\r\n";
 constexpr char kPairCountPrompt[] =
     "対応のあるデータを２組以上、１行に１組ずつ、カンマかタブで区切って入力して下さい。\r\n";
 

@@ -23,8 +23,7 @@ bool OnGrubbs(AnalysisContext& ctx) {
     report.Write("\n\nGrubbs検定（両側、有意水準0.05、最も離れた値を調べて繰り返す）\n");
     report.Write("n = " + std::to_string(values.size()) + ",  平均 = " + SigText(s.mean) +
                  ",  SD = " + SigText(s.sd) + "\n");
-    report.Write("最も離れた値 = " + SigText(s.value) +
-                 Format("（%d行目）\n", lines[s.index] + 1));
+    report.Write("最も離れた値 = " + SigText(s.value) + Format("（%d行目）\n", lines[s.index] + 1));
     report.Write("G = " + SigText(s.g) + ",  臨界値 = " + SigText(s.gCritical) + ",  " +
                  PValueText(s.p) + "\n");
     if (r.outliers.empty()) {

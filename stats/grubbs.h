@@ -14,13 +14,13 @@ struct GrubbsStep {
     double mean = 0.0;
     double sd = 0.0;  // divisor n - 1
     double g = 0.0;
-    double p = 0.0;   // 2n P(T_{n-2} > t), at most 1
+    double p = 0.0;          // 2n P(T_{n-2} > t), at most 1
     double gCritical = 0.0;  // two-sided, alpha 0.05
     bool significant = false;
 };
 
 struct Grubbs {
-    GrubbsStep first;             // the test on all values
+    GrubbsStep first;              // the test on all values
     std::vector<size_t> outliers;  // indices found significant, in the order found
 };
 

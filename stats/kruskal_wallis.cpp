@@ -19,11 +19,11 @@ bool OnKruskalWallis(AnalysisContext& ctx) {
 
     report.Write("\n\nKruskal-Wallis検定\n");
     for (size_t g = 0; g < data.values.size(); ++g) {
-        report.Write(GroupName(data, g) + "： n = " + std::to_string(r.ns[g]) + ",  中央値 = " +
-                     SigText(r.medians[g]) + "\n");
+        report.Write(GroupName(data, g) + "： n = " + std::to_string(r.ns[g]) +
+                     ",  中央値 = " + SigText(r.medians[g]) + "\n");
     }
-    report.Write("H（同順位の補正あり） = " + SigText(r.h) + ",  自由度 = " + DfText(r.df) +
-                 ",  " + PValueText(r.p) + "（カイ２乗分布）\n");
+    report.Write("H（同順位の補正あり） = " + SigText(r.h) + ",  自由度 = " + DfText(r.df) + ",  " +
+                 PValueText(r.p) + "（カイ２乗分布）\n");
     WriteConclusionAt5(report, r.p);
     report.Write("\nDunnの多重比較： z は 前の群－後の群の平均順位、p は両側、Bonferroni補正\n");
     for (const DunnPair& d : r.dunn) {

@@ -11,8 +11,8 @@ namespace lumo {
 struct DunnPair {
     int i = 0;  // 1-based, i < j
     int j = 0;
-    double z = 0.0;  // (mean rank i - mean rank j) / its SD
-    double p = 0.0;  // two-sided, unadjusted
+    double z = 0.0;          // (mean rank i - mean rank j) / its SD
+    double p = 0.0;          // two-sided, unadjusted
     double pAdjusted = 0.0;  // Bonferroni over k(k-1)/2 pairs, at most 1
 };
 

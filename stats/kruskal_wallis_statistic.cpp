@@ -39,8 +39,7 @@ KruskalWallis KruskalWallisTest(std::span<const std::vector<double>> groups) {
 
     const int k = static_cast<int>(groups.size());
     const double comparisons = r.df * (r.df + 1.0) / 2.0;
-    const double variance =
-        total * (total + 1.0) / 12.0 - ranking.tieSum / (12.0 * (total - 1.0));
+    const double variance = total * (total + 1.0) / 12.0 - ranking.tieSum / (12.0 * (total - 1.0));
     for (int i = 0; i < k; ++i) {
         for (int j = i + 1; j < k; ++j) {
             DunnPair d;

@@ -15,7 +15,7 @@ struct MannWhitney {
     double u = 0.0;  // rank sum of sample 1 - n1(n1+1)/2
     double p = 0.0;  // two-sided
     bool exact = false;
-    double z = 0.0;  // the normal approximation's z when not exact
+    double z = 0.0;              // the normal approximation's z when not exact
     double hodgesLehmann = 0.0;  // median of all differences sample 1 - sample 2
 };
 

@@ -83,9 +83,9 @@ Anova OneWayAnova(std::span<const std::vector<double>> groups) {
             t.i = i + 1;
             t.j = j + 1;
             t.difference = r.means[static_cast<size_t>(i)] - r.means[static_cast<size_t>(j)];
-            const double se = std::sqrt(msWithin / 2.0 *
-                                        (1.0 / r.ns[static_cast<size_t>(i)] +
-                                         1.0 / r.ns[static_cast<size_t>(j)]));
+            const double se = std::sqrt(
+                msWithin / 2.0 *
+                (1.0 / r.ns[static_cast<size_t>(i)] + 1.0 / r.ns[static_cast<size_t>(j)]));
             t.lo = t.difference - qCritical * se;
             t.hi = t.difference + qCritical * se;
             t.p = StudentizedRangeUpperP(std::fabs(t.difference) / se, groupsCount, r.dfWithin);

@@ -37,7 +37,8 @@ double Median(std::span<const double> values) {
     std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(half), v.end());
     const double upper = v[half];
     if (v.size() % 2 == 1) return upper;
-    const double lower = *std::max_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(half));
+    const double lower =
+        *std::max_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(half));
     return lower + (upper - lower) / 2.0;
 }
 

@@ -7,8 +7,7 @@ namespace lumo {
 namespace {
 
 constexpr char kReportName[] = "WilcoxonRes.txt";
-constexpr char kAllZeroPrompt[] =
-    "全ての対で差が０です。差のない対だけでは検定できません。\r\n";
+constexpr char kAllZeroPrompt[] = "全ての対で差が０です。差のない対だけでは検定できません。\r\n";
 
 }  // namespace
 
@@ -39,8 +38,8 @@ bool OnWilcoxon(AnalysisContext& ctx) {
 
     DetailBlock line(ctx, report);
     const double n = r.n;
-    line("V の期待値 = " + SigText(n * (n + 1.0) / 4.0) + ",  差が０の対 = " +
-         std::to_string(rows.Count() - r.n));
+    line("V の期待値 = " + SigText(n * (n + 1.0) / 4.0) +
+         ",  差が０の対 = " + std::to_string(rows.Count() - r.n));
     if (!r.exact) line("正規近似の z = " + SigText(r.z));
 
     const std::vector<std::string>& titles = ctx.Titles();

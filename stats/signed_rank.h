@@ -8,10 +8,10 @@
 namespace lumo {
 
 struct SignedRank {
-    int n = 0;                     // non-zero differences
-    double medianDifference = 0.0; // of all differences, zeros included
-    double v = 0.0;                // sum of the ranks of the positive differences
-    double p = 0.0;                // two-sided
+    int n = 0;                      // non-zero differences
+    double medianDifference = 0.0;  // of all differences, zeros included
+    double v = 0.0;                 // sum of the ranks of the positive differences
+    double p = 0.0;                 // two-sided
     bool exact = false;
     double z = 0.0;
 };

@@ -12,9 +12,9 @@
 #include "stats/rejection.h"
 #include "stats/signed_rank.h"
 #include "stats/unpaired_t.h"
-#include "worksheet/line_reader.h"
 #include "tests/stats/report_expect.h"
 #include "tests/test_support.h"
+#include "worksheet/line_reader.h"
 
 namespace lumo {
 namespace {
@@ -41,7 +41,9 @@ const std::string kOneSeparator =
 const std::string kOneMark = kPromptRule + "チェックは、１つにして下さい。";  // no line end
 const std::string kNoMark = kPromptRule + "●棄却検定するデータに X をつけて下さい。\n";
 const std::string kSampleSize =
-    kPromptRule + "棄却検定のできるデータ数は３個から１８個までです。ほかのデータ数には、Staticsメニューの「Grubbs検定（外れ値）」（lumo --run grubbs、印は不要）を使って下さい。\n";
+    kPromptRule +
+    "棄却検定のできるデータ数は３個から１８個までです。ほかのデータ数には、Staticsメニューの「Grubb"
+    "s検定（外れ値）」（lumo --run grubbs、印は不要）を使って下さい。\n";
 
 std::string Rows(int count, const std::string& suffix) {
     std::string text;
@@ -130,7 +132,8 @@ std::string Prompt(const std::string& text) {
 }
 
 TEST(NewAnalysesBadInput, MessageInsteadOfAReport) {
-    const std::string noSeparator = Prompt("各データを縦一列に入力し、群の間を////で区切って下さい。");
+    const std::string noSeparator =
+        Prompt("各データを縦一列に入力し、群の間を////で区切って下さい。");
     const std::string constant =
         Prompt("全てのデータが同じ値です。ばらつきのないデータは検定できません。");
     std::string tooMany = Prompt(OverCapacityText(kMaxDataRows));
@@ -143,7 +146,8 @@ TEST(NewAnalysesBadInput, MessageInsteadOfAReport) {
         {"one group", kAnova, "1\n2\n3\n", noSeparator, true},
         {"one group", kKruskal, "title\n1\n2\n3\n", noSeparator, true},
         {"three groups", kMannWhitney, "1\n2\n////\n3\n4\n////\n5\n6\n",
-         Prompt("この検定は２群の比較です。２群の間の区切り（////）は１行だけにして下さい。"), true},
+         Prompt("この検定は２群の比較です。２群の間の区切り（////）は１行だけにして下さい。"),
+         true},
         {"group of one", kAnova, "1\n2\n////\n5\n",
          Prompt("4行目：第2群のデータが１つだけです。各群に２つ以上のデータを入力して下さい。"),
          true},
@@ -164,7 +168,8 @@ TEST(NewAnalysesBadInput, MessageInsteadOfAReport) {
          Prompt("この検定は１群のデータを調べます。区切り（////）を除いて下さい。"), true},
         {"two values", kGrubbs, "1\n9\n", Prompt("データを縦一列に３つ以上入力して下さい。"), true},
         {"one pair", kWilcoxon, "1,2\n",
-         Prompt("対応のあるデータを２組以上、１行に１組ずつ、カンマかタブで区切って入力して下さい。"),
+         Prompt(
+             "対応のあるデータを２組以上、１行に１組ずつ、カンマかタブで区切って入力して下さい。"),
          true},
         {"no differences", kWilcoxon, "1,1\n2,2\n3,3\n",
          Prompt("全ての対で差が０です。差のない対だけでは検定できません。"), true},
@@ -199,7 +204,8 @@ TEST(StatisticalTestsBadInput, CommandLineExitsWithOne) {
     EXPECT_EQ(test::ReadFile(cwd.File("TkenteiRes.txt")), "");
     const auto anova = test::RunLumo({"--run", "anova", file}, cwd.path());
     EXPECT_EQ(anova.exitCode, 1);
-    EXPECT_EQ(anova.out, kPromptRule + "各データを縦一列に入力し、群の間を////で区切って下さい。\n");
+    EXPECT_EQ(anova.out,
+              kPromptRule + "各データを縦一列に入力し、群の間を////で区切って下さい。\n");
 }
 
 // Overflowing numbers, or no spread at all, make the statistics not a number: a report that

@@ -53,10 +53,9 @@ void Near(const Json& record, const char* pointer, double expected) {
 
 TEST(MannWhitneyAnalysis, ReportOfPlantGrowthWithTitles) {
     AnalysisFixture f;
-    const auto run = f.Run(OnMannWhitney,
-                           GroupsText({test::kPlantGrowth[1], test::kPlantGrowth[2]},
-                                      {"trt1", "trt2"}),
-                           "MannWhitneyRes.txt");
+    const auto run = f.Run(
+        OnMannWhitney, GroupsText({test::kPlantGrowth[1], test::kPlantGrowth[2]}, {"trt1", "trt2"}),
+        "MannWhitneyRes.txt");
     ASSERT_TRUE(run.reported);
     // wilcox.test(trt1, trt2): W = 16, p-value = 0.008931; median(outer(trt1, trt2, "-"))
     const std::string report =
@@ -78,8 +77,8 @@ TEST(MannWhitneyAnalysis, ReportOfPlantGrowthWithTitles) {
 TEST(AnovaAnalysis, ReportOfPlantGrowthWithTukeyAndNormality) {
     AnalysisFixture f;
     f.details = true;
-    const auto run = f.Run(OnAnova, GroupsText(test::kPlantGrowth, {"ctrl", "trt1", "trt2"}),
-                           "AnovaRes.txt");
+    const auto run =
+        f.Run(OnAnova, GroupsText(test::kPlantGrowth, {"ctrl", "trt1", "trt2"}), "AnovaRes.txt");
     ASSERT_TRUE(run.reported);
     // summary(aov(weight ~ group, PlantGrowth)), oneway.test(..., var.equal = FALSE),
     // TukeyHSD(aov(...)) with its rows j - i turned into i - j, shapiro.test of each group.

@@ -76,9 +76,13 @@ TEST(ShapiroWilk, MatchesRAcrossItsThreeSizeRanges) {
          "shapiro.test(PlantGrowth$weight[PlantGrowth$group == 'ctrl'])"},
         {sleep, 0.94607276250996897, 0.31137541672322422, "shapiro.test(sleep$extra)"},
         {{1, 2, 4}, 0.96428571428571419, 0.6368868450289632, "shapiro.test(c(1,2,4))"},
-        {{3.1, 2.2, 9.5, 4.4}, 0.85852913850558332, 0.25499522381730144,
+        {{3.1, 2.2, 9.5, 4.4},
+         0.85852913850558332,
+         0.25499522381730144,
          "shapiro.test(c(3.1,2.2,9.5,4.4))"},
-        {{3.1, 2.2, 9.5, 4.4, 5}, 0.8831543827315016, 0.32385034582488292,
+        {{3.1, 2.2, 9.5, 4.4, 5},
+         0.8831543827315016,
+         0.32385034582488292,
          "shapiro.test(c(3.1,2.2,9.5,4.4,5))"},
     };
     for (const auto& c : cases) {
@@ -94,8 +98,7 @@ TEST(ShapiroWilk, MatchesRAcrossItsThreeSizeRanges) {
 
 TEST(RankDistributions, ExactTailsMatchR) {
     // 2 * min(pwilcox(u, m, n), pwilcox(u - 1, m, n, lower.tail = FALSE))
-    ExpectRelative(RankSumExactP(3, 5, 6), 2 * 0.015151515151515152,
-                   "2*pwilcox(3, 5, 6)");
+    ExpectRelative(RankSumExactP(3, 5, 6), 2 * 0.015151515151515152, "2*pwilcox(3, 5, 6)");
     ExpectRelative(RankSumExactP(40, 7, 9), 2 * 0.20393356643356644,
                    "2*pwilcox(39, 7, 9, lower.tail=FALSE)");
     EXPECT_EQ(RankSumExactP(15, 5, 6), 1.0);  // the middle: both tails hold over half
