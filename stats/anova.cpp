@@ -20,7 +20,7 @@ bool OnAnova(AnalysisContext& ctx) {
     ReportFile report;
     if (!ctx.OpenReport(report, kReportName, "w")) return false;
     GroupData data;
-    if (!ReadGroupsFor(ctx, 2, kMaxDataRows, &data)) return false;
+    if (!ReadGroupsFor(ctx, 2, kMaxGroups, &data)) return false;
     const Anova r = OneWayAnova(data.values);
     // Every group constant: no error variance, F would be a division by zero.
     if (!(r.ssWithin > 0.0)) {

@@ -25,8 +25,22 @@ constexpr char kConstantPrompt[] =
 constexpr char kOneGroupPrompt[] =
     "この検定は１群のデータを調べます。区切り（////）を除いて下さい。\r\n";
 constexpr char kThreeValuesPrompt[] = "データを縦一列に３つ以上入力して下さい。\r\n";
+constexpr char kTooManyGroupsPrompt[] = "群の数が多すぎます。比べられるのは%d群までです。\r\n";
+constexpr char kNotFinitePrompt[] = "%d行目の値は大きすぎて計算できません。\r\n";
 constexpr char kPairCountPrompt[] =
     "対応のあるデータを２組以上、１行に１組ずつ、カンマかタブで区切って入力して下さい。\r\n";
+
+// An overflowing number (1e999) reads as infinite; no rank or mean can be made of it.
+bool CheckFinite(AnalysisContext& ctx, const std::vector<double>& values,
+                 const std::vector<int>& lines) {
+    for (size_t i = 0; i < values.size(); ++i) {
+        if (!std::isfinite(values[i])) {
+            ctx.AppendPrompt(Format(kNotFinitePrompt, lines[i] + 1));
+            return false;
+        }
+    }
+    return true;
+}
 
 bool AllEqual(const std::vector<std::vector<double>>& groups) {
     const double* first = nullptr;
@@ -45,6 +59,7 @@ bool ReadGroupsChecked(AnalysisContext& ctx, GroupData* out) {
     if (!ctx.AcceptReading(reading)) return false;
     size_t total = 0;
     for (const ValueGroup& g : reading.groups) {
+        if (!CheckFinite(ctx, g.values, g.lines)) return false;
         total += g.values.size();
         out->values.push_back(g.values);
         out->lines.push_back(g.lines);
@@ -86,6 +101,11 @@ bool ReadGroupsFor(AnalysisContext& ctx, int minGroups, int maxGroups, GroupData
         ctx.AppendPrompt(kNoSeparatorPrompt);
         return false;
     }
+    // Every pair is compared and reported: beyond this the report would be all comparisons.
+    if (groups > kMaxGroups) {
+        ctx.AppendPrompt(Format(kTooManyGroupsPrompt, kMaxGroups));
+        return false;
+    }
     if (groups < minGroups || groups > maxGroups) {
         ctx.AppendPrompt(maxGroups == 2 ? std::string(kTwoGroupsPrompt)
                                         : Format(kGroupCountPrompt, minGroups, maxGroups));
@@ -112,6 +132,9 @@ bool ReadPairsFor(AnalysisContext& ctx, PairRows* out) {
     options.capacity = kMaxDataRows;
     *out = ReadPairRows(ctx.Sheet(), options);
     if (!ctx.AcceptReading(*out)) return false;
+    if (!CheckFinite(ctx, out->x, out->line) || !CheckFinite(ctx, out->y, out->line)) {
+        return false;
+    }
     if (out->Count() < 2) {
         ctx.AppendPrompt(kPairCountPrompt);
         return false;

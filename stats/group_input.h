@@ -11,15 +11,18 @@
 
 namespace lumo {
 
+// The most groups the k-group analyses compare pair by pair.
+constexpr int kMaxGroups = 20;
+
 struct GroupData {
     std::vector<std::vector<double>> values;
     std::vector<std::vector<int>> lines;  // each value's worksheet line, from 0
     std::vector<std::string> titles;      // "" for a group without one
 };
 
-// Reads groups separated by "////" lines, from `minGroups` to `maxGroups` of them, at least two
-// values each, kMaxDataRows values in all. `oneGroup` reads a single group (no separator
-// allowed) of at least three values. False when the run stopped with a message.
+// Reads groups separated by "////" lines, from `minGroups` to `maxGroups` of them (kMaxGroups at
+// most), at least two values each, kMaxDataRows finite values in all. `oneGroup` reads a single
+// group (no separator allowed) of at least three values. False when the run stopped with a message.
 bool ReadGroupsFor(AnalysisContext& ctx, int minGroups, int maxGroups, GroupData* out);
 bool ReadOneGroupFor(AnalysisContext& ctx, GroupData* out);
 

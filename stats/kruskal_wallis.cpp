@@ -14,7 +14,7 @@ bool OnKruskalWallis(AnalysisContext& ctx) {
     ReportFile report;
     if (!ctx.OpenReport(report, kReportName, "w")) return false;
     GroupData data;
-    if (!ReadGroupsFor(ctx, 2, kMaxDataRows, &data)) return false;
+    if (!ReadGroupsFor(ctx, 2, kMaxGroups, &data)) return false;
     const KruskalWallis r = KruskalWallisTest(data.values);
 
     report.Write("\n\nKruskal-Wallis検定\n");

@@ -1,5 +1,7 @@
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "stats/mann_whitney.h"
@@ -11,6 +13,49 @@ namespace lumo {
 namespace {
 
 constexpr int kExactBelow = 50;
+
+// Doubles in their order as unsigned integers: bisection over these reaches any double.
+uint64_t OrderedBits(double v) {
+    uint64_t bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    return (bits >> 63) != 0 ? ~bits : bits | (uint64_t{1} << 63);
+}
+
+double FromOrderedBits(uint64_t key) {
+    const uint64_t bits = (key >> 63) != 0 ? key & ~(uint64_t{1} << 63) : ~key;
+    double v;
+    std::memcpy(&v, &bits, sizeof v);
+    return v;
+}
+
+// How many of the differences x[i] - y[j] (as doubles) are at most d, x and y ascending. For a
+// larger x[i] the differences at most d end at a later j, so one pass counts them all.
+uint64_t CountAtMost(const std::vector<double>& x, const std::vector<double>& y, double d) {
+    uint64_t count = 0;
+    size_t first = y.size();  // the first j with x[i] - y[j] <= d
+    for (const double xi : x) {
+        while (first > 0 && xi - y[first - 1] <= d) --first;
+        while (first < y.size() && !(xi - y[first] <= d)) ++first;
+        count += y.size() - first;
+    }
+    return count;
+}
+
+// The k-th smallest (from 1) of all differences x[i] - y[j], without forming the n1 n2 of them:
+// the smallest double d with at least k differences at most d is one of them.
+double KthDifference(const std::vector<double>& x, const std::vector<double>& y, uint64_t k) {
+    uint64_t lo = OrderedBits(x.front() - y.back());
+    uint64_t hi = OrderedBits(x.back() - y.front());
+    while (lo < hi) {
+        const uint64_t mid = lo + (hi - lo) / 2;
+        if (CountAtMost(x, y, FromOrderedBits(mid)) >= k) {
+            hi = mid;
+        } else {
+            lo = mid + 1;
+        }
+    }
+    return FromOrderedBits(lo);
+}
 
 double NormalUpper(double z) {
     return 0.5 * std::erfc(z / std::sqrt(2.0));
@@ -50,12 +95,18 @@ MannWhitney MannWhitneyTest(std::span<const double> x, std::span<const double> y
             m * n / 12.0 * ((total + 1.0) - ranking.tieSum / (total * (total - 1.0)));
         r.p = NormalTwoSided(r.u, m * n / 2.0, std::sqrt(variance), &r.z);
     }
-    std::vector<double> differences;
-    differences.reserve(x.size() * y.size());
-    for (const double a : x) {
-        for (const double b : y) differences.push_back(a - b);
+    if (!x.empty() && !y.empty()) {
+        std::vector<double> sx(x.begin(), x.end());
+        std::vector<double> sy(y.begin(), y.end());
+        std::sort(sx.begin(), sx.end());
+        std::sort(sy.begin(), sy.end());
+        const uint64_t count = static_cast<uint64_t>(sx.size()) * sy.size();
+        const double lower = KthDifference(sx, sy, (count + 1) / 2);
+        const double upper = count % 2 == 1 ? lower : KthDifference(sx, sy, count / 2 + 1);
+        r.hodgesLehmann = lower + (upper - lower) / 2.0;
+    } else {
+        r.hodgesLehmann = std::nan("");
     }
-    r.hodgesLehmann = Median(differences);
     return r;
 }
 
