@@ -178,10 +178,13 @@ TEST(Normality, AddedToTheTTestsRecordsAndDetailsOnly) {
     run = f.Run(OnPairedTTest, pairs, "PairedTRes.txt");
     EXPECT_NE(run.appended.find("正規性（Shapiro-Wilk）差： W = 0.829871,  p = 0.03334\n"),
               std::string::npos);
-    // Two values cannot be tested: null, and a line that says why.
+    // Two values cannot be tested: not a number (null in --json), and a line that says why.
     run = f.Run(OnUnpairedTTest, "1\n2\n////\n3\n4\n5\n", "TkenteiRes.txt");
-    EXPECT_TRUE(run.record["normality"][0]["w"].is_null());
-    EXPECT_FALSE(run.record["normality"][1]["w"].is_null());
+    EXPECT_TRUE(std::isnan(At(run.record, "/normality/0/w")));
+    EXPECT_FALSE(std::isnan(At(run.record, "/normality/1/w")));
+    EXPECT_NE(run.appended.find(
+                  "正規性（Shapiro-Wilk）第１群： データ数３～５０００でばらつきのある群のみ"),
+              std::string::npos);
 }
 
 }  // namespace
