@@ -142,6 +142,8 @@ TEST(NewAnalysesBadInput, MessageInsteadOfAReport) {
     std::string tooMany = Prompt(OverCapacityText(kMaxDataRows));
     tooMany.erase(tooMany.size() - 3, 2);  // the text's own CR LF, here as "\n"
     const std::string half = Rows(5000, "");
+    std::string twentyOne = "1\n2\n";
+    for (int g = 1; g < 21; ++g) twentyOne += "////\n1\n2\n";
     const BadInput cases[] = {
         {"empty worksheet", kMannWhitney, "", kNoData, false},
         {"empty first line", kGrubbs, "\n1\n2\n3\n", kNoData, false},
@@ -176,6 +178,10 @@ TEST(NewAnalysesBadInput, MessageInsteadOfAReport) {
          true},
         {"no differences", kWilcoxon, "1,1\n2,2\n3,3\n",
          Prompt("全ての対で差が０です。差のない対だけでは検定できません。"), true},
+        {"overflowing value", kMannWhitney, "1\n1e999\n////\n3\n4\n",
+         Prompt("2行目の値は大きすぎて計算できません。"), true},
+        {"21 groups", kKruskal, twentyOne,
+         Prompt("群の数が多すぎます。比べられるのは20群までです。"), true},
         {"10,001 values", kGrubbs, Rows(10001, ""), tooMany, true},
         {"10,001 values in two groups", kAnova, half + "////\n" + half + "1\n", tooMany, true},
         {"10,001 pairs", kWilcoxon, Rows(10001, ",1"), tooMany, true},
