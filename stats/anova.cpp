@@ -79,6 +79,8 @@ bool OnAnova(AnalysisContext& ctx) {
     }
 
     ctx.Doc().m_plot = GroupPlot(data.values, data.titles, "値", GroupCentre::kMean);
+    // The pane draws the new description.
+    ctx.Doc().UpdateAllViews(ctx.Sender());
     return ctx.FinishReport(report, kReportName);
 }
 

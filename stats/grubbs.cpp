@@ -71,6 +71,8 @@ bool OnGrubbs(AnalysisContext& ctx) {
     for (const size_t i : r.outliers) marked.points.push_back({1.0, values[i]});
     if (!marked.points.empty()) plot.series.push_back(marked);
     ctx.Doc().m_plot = std::move(plot);
+    // The pane draws the new description.
+    ctx.Doc().UpdateAllViews(ctx.Sender());
     return ctx.FinishReport(report, kReportName);
 }
 

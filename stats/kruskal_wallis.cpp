@@ -56,6 +56,8 @@ bool OnKruskalWallis(AnalysisContext& ctx) {
     }
 
     ctx.Doc().m_plot = GroupPlot(data.values, data.titles, "値", GroupCentre::kMedian);
+    // The pane draws the new description.
+    ctx.Doc().UpdateAllViews(ctx.Sender());
     return ctx.FinishReport(report, kReportName);
 }
 

@@ -45,6 +45,8 @@ bool OnMannWhitney(AnalysisContext& ctx) {
     if (!r.exact) line("正規近似の z = " + SigText(r.z));
 
     ctx.Doc().m_plot = GroupPlot(data.values, data.titles, "値", GroupCentre::kMedian);
+    // The pane draws the new description.
+    ctx.Doc().UpdateAllViews(ctx.Sender());
     return ctx.FinishReport(report, kReportName);
 }
 

@@ -42,9 +42,10 @@ bool OnWilcoxon(AnalysisContext& ctx) {
          ",  差が０の対 = " + std::to_string(rows.Count() - r.n));
     if (!r.exact) line("正規近似の z = " + SigText(r.z));
 
-    const std::vector<std::string>& titles = ctx.Titles();
-    ctx.Doc().m_plot = BeforeAfterPlot(rows.x, rows.y, titles.empty() ? "1列目" : titles.front(),
-                                       titles.empty() ? "2列目" : titles.back(), "値");
+    ctx.Doc().m_plot = BeforeAfterPlot(rows.x, rows.y, TitleOr(rows.titles, 0, ""),
+                                       LastTitleOr(rows.titles, ""), "値");
+    // The pane draws the new description.
+    ctx.Doc().UpdateAllViews(ctx.Sender());
     return ctx.FinishReport(report, kReportName);
 }
 
