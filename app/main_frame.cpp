@@ -267,6 +267,15 @@ void CMainFrame::createMenus() {
     AddAnalysis(statics, cmd::kRejectionTest, "rejection", QStringLiteral("棄却検定"));
     AddAnalysis(statics, cmd::kCorrelation, "correlation", QStringLiteral("相関係数"));
     statics->addSeparator();
+    AddAnalysis(statics, cmd::kMannWhitney, "mann-whitney", QStringLiteral("Mann-Whitney U検定"));
+    AddAnalysis(statics, cmd::kWilcoxon, "wilcoxon",
+                QStringLiteral("Wilcoxon符号付順位検定（対応のある）"));
+    AddAnalysis(statics, cmd::kAnova, "anova",
+                QStringLiteral("一元配置分散分析（Tukeyの多重比較）"));
+    AddAnalysis(statics, cmd::kKruskalWallis, "kruskal-wallis",
+                QStringLiteral("Kruskal-Wallis検定（Dunnの多重比較）"));
+    AddAnalysis(statics, cmd::kGrubbs, "grubbs", QStringLiteral("Grubbs検定（外れ値）"));
+    statics->addSeparator();
     statics->addAction(CommandAction(cmd::kShowDetails));
 
     QMenu* plots = menuBar()->addMenu(QStringLiteral("Scatchard Plot"));
