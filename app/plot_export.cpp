@@ -36,7 +36,10 @@ void PaintPlot(const CLumoDoc& doc, QPainter& painter, const QSize& size,
                const PlotOptions& options) {
     painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
     QPainterSurface surface(painter, PlotFont(), size.height());
-    DrawPlot(doc, surface, options);
+    PlotOptions framed = options;
+    framed.frame = {0.0, 0.0, static_cast<double>(size.width()),
+                    static_cast<double>(size.height())};
+    DrawPlot(doc, surface, framed);
 }
 
 QImage RenderPlotImage(const CLumoDoc& doc, const PictureOptions& options) {
@@ -46,7 +49,7 @@ QImage RenderPlotImage(const CLumoDoc& doc, const PictureOptions& options) {
     QPainter painter(&image);
     // The same picture, n device pixels per pane pixel: lines, markers and texts all grow.
     painter.scale(n, n);
-    PaintPlot(doc, painter, size, PlotOptions{options.scales});
+    PaintPlot(doc, painter, size, PlotOptions{options.scales, {}, options.errorMeasure});
     painter.end();
     return image;
 }
@@ -79,7 +82,11 @@ void PaintPrintedPage(const CLumoDoc& doc, QPainter& painter, const QRectF& page
     painter.restore();
 
     QPainterSurface surface(painter, PlotFont(), clientHeight, PrintedPlotRect(page, dotsPerInch));
-    DrawPlot(doc, surface, options);
+    // The newer kinds fill the area that the page mapping shows.
+    PlotOptions framed = options;
+    const QRectF area = PrintedPlotArea();
+    framed.frame = {area.left(), area.top(), area.width(), area.height()};
+    DrawPlot(doc, surface, framed);
 }
 
 void PrintPlot(const CLumoDoc& doc, QPrinter& printer, int clientHeight, const PlotOptions& options,
@@ -133,7 +140,8 @@ bool SavePlotPicture(const CLumoDoc& doc, const std::string& nativePath, const Q
         svg.setTitle(QStringLiteral("Lumo"));
         QPainter painter;
         painted = painter.begin(&svg);
-        if (painted) PaintPlot(doc, painter, size, PlotOptions{options.scales});
+        if (painted)
+            PaintPlot(doc, painter, size, PlotOptions{options.scales, {}, options.errorMeasure});
     } else {
         // One point of the page per pixel of the pane, so the page is the picture.
         QPdfWriter pdf(&file);
@@ -143,7 +151,8 @@ bool SavePlotPicture(const CLumoDoc& doc, const std::string& nativePath, const Q
         pdf.setTitle(QStringLiteral("Lumo"));
         QPainter painter;
         painted = painter.begin(&pdf);
-        if (painted) PaintPlot(doc, painter, size, PlotOptions{options.scales});
+        if (painted)
+            PaintPlot(doc, painter, size, PlotOptions{options.scales, {}, options.errorMeasure});
     }
     if (!painted) return fail(QStringLiteral("描画できませんでした"));
     file.close();

@@ -33,6 +33,9 @@ void WriteParameter(ReportFile& report, std::string_view name, const CurveFit& f
 // "SS= %f  df= %d  Sy.x= %f  R^2= %f".
 void WriteFitSummary(ReportFile& report, const CurveFit& fit);
 
+// "Vmax = 1.234 ± 0.05678" for the legend of a fitted curve (the estimate alone without errors).
+std::string ParameterNote(std::string_view name, const CurveFit& fit, size_t j);
+
 // The estimates under `names`, then their "_se", then their "_ci95" as [lower, upper]; nulls
 // where the fit has no errors.
 void RecordParameters(nlohmann::ordered_json& out, std::initializer_list<const char*> names,

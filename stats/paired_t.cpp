@@ -66,6 +66,8 @@ bool OnPairedTTest(AnalysisContext& ctx) {
     }
     WriteConclusion(report, significant);
     AddPairedResults(ctx, report, rows.x.data(), rows.y.data(), n, significant);
+    doc.m_plot = BeforeAfterPlot(rows.x, rows.y, TitleOr(rows.titles, 0, ""),
+                                 LastTitleOr(rows.titles, ""), "値");
     return ctx.FinishReport(report, kReportName);
 }
 
