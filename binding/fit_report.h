@@ -24,13 +24,21 @@ std::string FitFailureReason(const CurveFit& fit);
 
 // "反復回数= %d  収束しました" or the same with "収束しませんでした".
 void WriteIterations(ReportFile& report, const CurveFit& fit);
-// "<name>= %f ± %f   95%信頼区間 [%f, %f]" for parameter `j` of a fit that has errors.
-void WriteParameter(ReportFile& report, std::string_view name, const CurveFit& fit, size_t j);
-// "SS= %f  df= %d  Sy.x= %f  R^2= %f".
-void WriteFitSummary(ReportFile& report, const CurveFit& fit);
+// Written beside a parameter that the data do not fix.
+extern const char kUndeterminedFlag[];
 
-// The estimates under `names`, then their "_se", then their "_ci95" as [lower, upper]; nulls
-// where the fit has no errors.
+// "<name>= v ± se   95%信頼区間 [lo, hi]" for parameter `j`, numbers by SigText. With
+// `flagUndetermined`, an error larger than the estimate adds kUndeterminedFlag; a fit without
+// errors shows the estimate alone with that flag.
+void WriteParameter(ReportFile& report, std::string_view name, const CurveFit& fit, size_t j,
+                    bool flagUndetermined = false);
+// "SS= …  df= %d  Sy.x= …  R^2= …".
+void WriteFitSummary(ReportFile& report, const CurveFit& fit);
+// "ss", "df", "sy_x", "r_squared" (nulls unless `usable`), "iterations", "converged".
+void RecordFitSummary(nlohmann::ordered_json& out, const CurveFit& fit, bool usable);
+
+// The estimates under `names` (when the fit has them), then their "_se", then their "_ci95"
+// as [lower, upper]; nulls where the fit has no errors.
 void RecordParameters(nlohmann::ordered_json& out, std::initializer_list<const char*> names,
                       const CurveFit& fit);
 

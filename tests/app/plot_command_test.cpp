@@ -169,7 +169,7 @@ TEST(PlotCommand, DirectFitsFromTheMenuShowWhatTheCommandLinePaints) {
         const char* example;
         const char* reportLine;
     } cases[] = {
-        {"michaelis-menten", cmd::kMichaelisMentenFit, "michaelis-menten.txt", "Km= 0.064121 ± "},
+        {"michaelis-menten", cmd::kMichaelisMentenFit, "michaelis-menten.txt", "Km= 0.06412 ± "},
         {"binding-fit", cmd::kBindingFit, "binding-fit.txt", "採用するモデル: ２部位"},
     };
     for (const auto& c : cases) {
