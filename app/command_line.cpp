@@ -11,7 +11,6 @@
 
 #include "app/analysis_table.h"
 #include "app/gui_module.h"
-#include "worksheet/line_reader.h"
 #include "worksheet/lumo_doc.h"
 #include "worksheet/safe_write.h"
 #include "worksheet/system_error.h"
@@ -187,35 +186,22 @@ bool ParsePlotScale(const char* text, const char* plot, int& scale, std::string&
     return false;
 }
 
-// Tells on standard error, one line each, which data rows the two-column readers will not read
-// as the user wrote them; the run itself is left as it is.
-void WarnAboutRows(std::string_view analysis, const IWorksheet& sheet) {
-    const bool marks =
-        analysis == "scatchard" || analysis == "scatchard-simplex" || analysis == "binding-fit";
-    if (!marks && analysis != "correlation" && analysis != "paired-t" &&
-        analysis != "lineweaver-burk" && analysis != "michaelis-menten") {
-        return;
-    }
-    std::vector<LineWarning> warnings;
-    ReadPairRows(sheet, marks, &warnings);
-    for (const LineWarning& w : warnings) {
-        std::fprintf(stderr, "lumo: warning: line %d: %s\n", w.line + 1, w.message.c_str());
-    }
-}
-
 }  // namespace
 
 std::string RunRecordJson(std::string_view analysis, bool reported, std::string_view appended,
-                          const nlohmann::ordered_json& record) {
+                          const nlohmann::ordered_json& record,
+                          const std::vector<std::string>& titles,
+                          const nlohmann::ordered_json& plot) {
     nlohmann::ordered_json out = nlohmann::ordered_json::object();
     out["analysis"] = analysis;
+    out["status"] = reported ? "reported" : "stopped";
+    out["titles"] = titles;
     if (reported) {
-        out["status"] = "reported";
         for (const auto& [key, value] : record.items()) out[key] = value;
     } else {
-        out["status"] = "stopped";
         out["message"] = appended;
     }
+    out["plot"] = reported ? plot : nlohmann::ordered_json(nullptr);
     // Replace rather than throw on text that is not UTF-8: the message is never lost.
     return out.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
@@ -288,7 +274,6 @@ int RunCommandLine(int argc, char** argv) {
                      path.c_str());
     }
 
-    WarnAboutRows(analysis->name, sheet);
     StderrMessageBox messages;
     AnalysisContext ctx(sheet, doc, messages);
     ctx.SetDetails(args.details);
@@ -308,7 +293,8 @@ int RunCommandLine(int argc, char** argv) {
     }
     std::string output = appended;
     if (args.json) {
-        output = RunRecordJson(analysis->name, reported, appended, ctx.Record());
+        output = RunRecordJson(analysis->name, reported, appended, ctx.Record(), ctx.Titles(),
+                               PlotJson(doc.m_plot));
         output += '\n';
     }
     std::string writeError;

@@ -69,6 +69,15 @@ int CLumoView::GetLine(int index, char* buffer) const {
     return static_cast<int>(count);
 }
 
+std::string CLumoView::GetFullLine(int index) const {
+    const QTextBlock block = document()->findBlockByNumber(index);
+    if (!block.isValid()) return {};
+    const QByteArray utf8 = block.text().toUtf8();
+    std::string cp932;
+    Utf8ToCp932(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())), cp932, true);
+    return cp932;
+}
+
 void CLumoView::AppendText(std::string_view cp932) {
     const QString text = QString::fromStdString(Cp932ToWorksheetText(cp932));
     {
@@ -121,7 +130,18 @@ bool CLumoView::RunAnalysis(const AnalysisEntry& analysis) {
     const std::string_view name = analysis.name;
     m_highlighter->SetReadMarks(name == "scatchard" || name == "scatchard-simplex" ||
                                 name == "binding-fit");
-    return analysis.run(ctx);
+    const bool reported = analysis.run(ctx);
+    // A run that stopped at a line that does not read puts the caret on that line, so the
+    // user finds it while its message shows at the end.
+    if (ctx.FaultLine() >= 0) {
+        const QTextBlock block = document()->findBlockByNumber(ctx.FaultLine());
+        if (block.isValid()) {
+            QTextCursor caret(block);
+            setTextCursor(caret);
+            ensureCursorVisible();
+        }
+    }
+    return reported;
 }
 
 bool CLumoView::viewportEvent(QEvent* event) {

@@ -29,6 +29,7 @@ class CLumoView : public QPlainTextEdit, public IWorksheet {
 
     // IWorksheet. A line is a logical line, never a line as the word wrap shows it.
     int GetLine(int index, char* buffer) const override;
+    std::string GetFullLine(int index) const override;
     void AppendText(std::string_view cp932) override;
     std::string GetText() const override;
     bool EndsAtLineStart() const override;

@@ -6,7 +6,6 @@
 #include <QTextDocument>
 
 #include <cstring>
-#include <vector>
 
 #include "worksheet/line_reader.h"
 
@@ -53,23 +52,23 @@ QString WorksheetHighlighter::WarningAt(int line) const {
 
 WorksheetHighlighter::Reading WorksheetHighlighter::Read() const {
     Reading reading;
-    std::vector<LineWarning> warnings;
-    const PairRows rows = ReadPairRows(m_sheet, m_bMarks, &warnings);
-    for (const LineWarning& w : warnings) {
-        reading.warnings[w.line] = QString::fromStdString(w.message);
+    const PairRows rows = ReadPairRows(m_sheet, m_bMarks);
+    for (const LineFault& fault : rows.faults) {
+        reading.warnings[fault.line] = QString::fromStdString(fault.message);
     }
+    reading.titleLine = rows.titleLine;
     if (m_bMarks) {
-        for (int i = 0; i < rows.count && i < kMaxPoints; ++i) {
-            if (rows.marked[i]) reading.marked[i] = true;
+        for (int i = 0; i < rows.Count(); ++i) {
+            if (rows.marked[i]) reading.marked[rows.line[i]] = true;
         }
     }
     if (rows.end == ReadEnd::kStopLine) {
-        reading.stopLine = rows.count;
+        reading.stopLine = rows.endLine;
     } else if (rows.end == ReadEnd::kOverCapacity) {
         // The reader gives up at the first row past the limit; the rows that follow up to the
         // end of the data are just as unread.
         char line[kLineCapacity];
-        int index = kMaxPoints;
+        int index = rows.endLine;
         reading.overFrom = index;
         for (;; ++index) {
             const int length = m_sheet.GetLine(index, line);
@@ -100,6 +99,13 @@ void WorksheetHighlighter::highlightBlock(const QString& text) {
         grey.setForeground(QColor(0x80, 0x80, 0x80));
         setFormat(0, static_cast<int>(text.size()), grey);
         return;
+    }
+    if (line == m_reading.titleLine) {
+        // A title line is not data: it names the columns.
+        QTextCharFormat title;
+        title.setFontItalic(true);
+        title.setForeground(QColor(0x20, 0x70, 0x40));
+        setFormat(0, static_cast<int>(text.size()), title);
     }
     if (text.startsWith(QStringLiteral("//"))) {
         QTextCharFormat separator;

@@ -36,6 +36,7 @@ class WorksheetHighlighter : public QSyntaxHighlighter {
         int stopLine = -1;  // the stop line; it and every line after it are not read
         int overFrom = -1;  // rows from here to overTo are past the line limit
         int overTo = -1;
+        int titleLine = -1;  // the title line of the data, shown in its own style
         std::map<int, QString> warnings;
         std::map<int, bool> marked;
         bool operator==(const Reading&) const = default;

@@ -5,6 +5,7 @@
 #include <limits>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "binding/fit_report.h"
 #include "worksheet/line_reader.h"
@@ -95,28 +96,30 @@ CurveFit FitTwoSites(std::span<const double> f, std::span<const double> b, doubl
 }
 
 // The prompt for the first line that cannot enter the fit, or "" when all can.
-std::string RowProblem(const PairRows& rows, const double* free) {
-    for (int i = 0; i < rows.count; ++i) {
+std::string RowProblem(const PairRows& rows, const std::vector<double>& free) {
+    for (int i = 0; i < rows.Count(); ++i) {
         const double b = rows.x[i];
         const double ratio = rows.y[i];
         if (!std::isfinite(b) || !std::isfinite(ratio)) {
-            return Format("%d 行目の値が大きすぎて、数として扱えません。\r\n", i + 1);
+            return Format("%d 行目の値が大きすぎて、数として扱えません。\r\n",
+                          rows.line[static_cast<size_t>(i)] + 1);
         }
         if (!(b > 0.0) || !(ratio > 0.0)) {
             return Format(
                 "%d 行目の B か B/F が０以下か、数ではありません。B と B/F は０より大きい数にして"
                 "下さい。\r\n",
-                i + 1);
+                rows.line[static_cast<size_t>(i)] + 1);
         }
         if (!std::isfinite(free[i]) || !(free[i] > 0.0)) {
-            return Format("%d 行目の遊離濃度 F（B ÷ B/F）が数として扱えません。\r\n", i + 1);
+            return Format("%d 行目の遊離濃度 F（B ÷ B/F）が数として扱えません。\r\n",
+                          rows.line[static_cast<size_t>(i)] + 1);
         }
     }
-    if (rows.count < kMinRows) {
+    if (rows.Count() < kMinRows) {
         return "直接フィットには３行以上のデータが必要です。\r\n";
     }
     const double first = free[0];
-    if (std::all_of(free + 1, free + rows.count, [first](double f) { return f == first; })) {
+    if (std::all_of(free.begin() + 1, free.end(), [first](double f) { return f == first; })) {
         return "遊離濃度 F（B ÷ B/F）がすべて同じ値です。Kd と Bmax を求めるには、異なる F が"
                "２つ以上必要です。\r\n";
     }
@@ -191,17 +194,17 @@ bool OnBindingFit(AnalysisContext& ctx) {
     ReportFile report;
     PairRows rows;
     if (!StartFit(ctx, report, kReportName, rows)) return false;
-    double free[kMaxPoints] = {};
-    for (int i = 0; i < rows.count; ++i) free[i] = rows.x[i] / rows.y[i];
+    std::vector<double> free(rows.x.size());
+    for (size_t i = 0; i < free.size(); ++i) free[i] = rows.x[i] / rows.y[i];
     if (const std::string problem = RowProblem(rows, free); !problem.empty()) {
         ctx.AppendPrompt(problem);
         doc.UpdateAllViews(ctx.Sender());
         return false;
     }
 
-    const int n = rows.count;
-    const std::span<const double> f(free, static_cast<size_t>(n));
-    const std::span<const double> b(rows.x, static_cast<size_t>(n));
+    const int n = rows.Count();
+    const std::span<const double> f(free);
+    const std::span<const double> b(rows.x);
     const BindingFit fits = FitBinding(f, b);
     const CurveFit& one = fits.oneSite;
     const CurveFit& two = fits.twoSite;
@@ -269,15 +272,18 @@ bool OnBindingFit(AnalysisContext& ctx) {
     double xMax = 0.0;
     double yMax = 0.0;
     double xMin = 999999999.0;
+    const int plotted = PlotRows(n);
     for (int i = 0; i < n; ++i) {
-        doc.m_dX[i] = rows.x[i];
-        doc.m_dY[i] = rows.y[i];
+        if (i < plotted) {
+            doc.m_dX[i] = rows.x[i];
+            doc.m_dY[i] = rows.y[i];
+        }
         if (rows.x[i] >= xMax) xMax = rows.x[i];
         if (rows.y[i] >= yMax) yMax = rows.y[i];
         if (rows.x[i] <= xMin) xMin = rows.x[i];
     }
     doc.m_nScatchard = 1;
-    doc.m_nCount = n;
+    doc.m_nCount = plotted;
     doc.m_dXMax = xMax;
     doc.m_dYMax = yMax;
     doc.m_dXMin = xMin;

@@ -74,17 +74,6 @@ double Span(std::span<const double> x) {
     return *hi - *lo;
 }
 
-// The worksheet line holds "?" (or the full-width "？") as its first field: an unknown.
-bool IsUnknownLine(const IWorksheet& sheet, int line) {
-    char buffer[kLineCapacity + 1];
-    const int count = sheet.GetLine(line, buffer);
-    int k = 0;
-    while (k < count && buffer[k] == ' ') ++k;
-    if (k < count && buffer[k] == '?') return true;
-    return k + 1 < count && static_cast<unsigned char>(buffer[k]) == 0x81 &&
-           static_cast<unsigned char>(buffer[k + 1]) == 0x48;
-}
-
 struct DoseRows {
     std::vector<double> conc;  // fitted rows, concentration > 0
     std::vector<double> x;     // their log10
@@ -99,48 +88,18 @@ struct DoseRows {
 
 // Sorts the rows into fitted points, controls and unknowns; the prompt for the first line
 // that cannot be used, or "" when all can.
-std::string SortRows(const IWorksheet& sheet, const PairRows& rows,
-                     const std::vector<LineWarning>& warnings, DoseRows& out) {
-    std::vector<bool> unclean(static_cast<size_t>(rows.count), false);
-    for (const LineWarning& w : warnings) {
-        if (w.line >= 0 && w.line < rows.count) unclean[static_cast<size_t>(w.line)] = true;
-    }
-    for (int i = 0; i < rows.count; ++i) {
-        const int line = i + 1;
-        const double c = rows.x[i];
-        const double r = rows.y[i];
-        if (IsUnknownLine(sheet, i)) {
-            char buffer[kLineCapacity + 1];
-            const int count = sheet.GetLine(i, buffer);
-            const std::string_view text(buffer, static_cast<size_t>(count));
-            const size_t separator = text.find_last_of(",\t");
-            std::string last;
-            if (separator != std::string_view::npos) {
-                for (const char ch : text.substr(separator + 1)) {
-                    if (ch != ' ') last += ch;
-                }
-            }
-            size_t used = 0;
-            const double response = AtoF(last, &used);
-            if (used == 0) {
-                return Format(
-                    "%d 行目の未知試料に反応の値がありません。「?, 反応」の形で書いて下さい。\r\n",
-                    line);
-            }
-            if (!std::isfinite(response)) {
-                return Format("%d 行目の値が大きすぎて、数として扱えません。\r\n", line);
-            }
-            out.unknowns.push_back({line, response});
-            continue;
-        }
-        if (unclean[static_cast<size_t>(i)]) {
-            return Format(
-                "%d 行目が数値として読めません。濃度と反応を , かタブで区切って書いて下さい"
-                "（未知試料は「?, 反応」）。\r\n",
-                line);
-        }
-        if (!std::isfinite(c) || !std::isfinite(r)) {
+std::string SortRows(const PairRows& rows, DoseRows& out) {
+    for (int i = 0; i < rows.Count(); ++i) {
+        const auto k = static_cast<size_t>(i);
+        const int line = rows.line[k] + 1;
+        const double c = rows.x[k];
+        const double r = rows.y[k];
+        if (!std::isfinite(r) || (!rows.unknown[k] && !std::isfinite(c))) {
             return Format("%d 行目の値が大きすぎて、数として扱えません。\r\n", line);
+        }
+        if (rows.unknown[k]) {
+            out.unknowns.push_back({line, r});
+            continue;
         }
         if (c < 0.0) {
             return Format(
@@ -254,25 +213,11 @@ DoseResponseFit FitDoseResponse(std::span<const double> x, std::span<const doubl
 
 bool OnDoseResponse(AnalysisContext& ctx) {
     CLumoDoc& doc = ctx.Doc();
-    // Until the data pass their checks the pane shows nothing rather than an older plot.
-    doc.m_nScatchard = 0;
-    doc.m_nLineweaver = 0;
     ReportFile report;
-    if (!ctx.OpenReport(report, kReportName, "w")) return false;
-    std::vector<LineWarning> warnings;
-    const PairRows rows = ReadPairRows(ctx.Sheet(), false, &warnings);
-    if (rows.end == ReadEnd::kOverCapacity) {
-        ctx.AppendOverCapacityPrompt();
-        doc.UpdateAllViews(ctx.Sender());
-        return false;
-    }
-    if (rows.NoData()) {
-        ctx.AppendNoDataMessage();
-        doc.UpdateAllViews(ctx.Sender());
-        return false;
-    }
+    PairRows rows;
+    if (!StartFit(ctx, report, kReportName, rows, true)) return false;
     DoseRows data;
-    if (const std::string problem = SortRows(ctx.Sheet(), rows, warnings, data); !problem.empty()) {
+    if (const std::string problem = SortRows(rows, data); !problem.empty()) {
         ctx.AppendPrompt(problem);
         doc.UpdateAllViews(ctx.Sender());
         return false;
@@ -347,13 +292,41 @@ bool OnDoseResponse(AnalysisContext& ctx) {
         unknowns.push_back(entry);
     }
 
-    // The points as the curve sees them, log10 concentration against response; no plot mode
-    // draws them yet.
-    for (int i = 0; i < n && i < kMaxPoints; ++i) {
+    // The classic record keeps log10 concentration against response (no classic mode draws
+    // it); the description draws response against concentration on a log axis, with the curve,
+    // its residuals, the EC50 mark and the unknowns read off it.
+    const int plotted = PlotRows(n);
+    for (int i = 0; i < plotted; ++i) {
         doc.m_dX[i] = data.x[static_cast<size_t>(i)];
         doc.m_dY[i] = data.y[static_cast<size_t>(i)];
     }
-    doc.m_nCount = std::min(n, kMaxPoints);
+    doc.m_nCount = plotted;
+    PlotDescription plot = XyPlot(data.conc, data.y, "濃度", "反応");
+    plot.kind = PlotKind::kCurve;
+    plot.xAxis.log = true;
+    if (dr.usable) {
+        const std::vector<double> p = fit.parameters;
+        const auto curve = [p](double c) {
+            double value = 0.0;
+            double gradient[4];
+            EvaluateLogistic(p.data(), std::log10(c), &value, gradient);
+            return value;
+        };
+        AddCurve(plot, "fit", CurveStyle::kSolid, curve, "４パラメータ・ロジスティック");
+        AddResiduals(plot, curve);
+        plot.marks.push_back({"EC50", ec50, curve(ec50)});
+        PlotSeries read{"unknowns", {}, "未知試料"};
+        for (const nlohmann::ordered_json& u : unknowns) {
+            const double c = u["concentration"].get<double>();
+            if (std::isfinite(c)) read.points.push_back({c, u["response"].get<double>()});
+        }
+        if (!read.points.empty()) plot.series.push_back(std::move(read));
+        plot.notes.push_back(ec50Name + "= " + SigText(ec50));
+        plot.notes.push_back("HillSlope= " + SigText(fit.parameters[3]) + " ± " +
+                             SigText(fit.standardErrors[3]));
+    }
+    FitAxes(plot);
+    doc.m_plot = std::move(plot);
     doc.UpdateAllViews(ctx.Sender());
 
     nlohmann::ordered_json& record = ctx.Record();

@@ -1,5 +1,6 @@
 #include "binding/fit_report.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -7,25 +8,27 @@ namespace lumo {
 
 const char kUndeterminedFlag[] = "パラメータが定まりません";
 
-bool StartFit(AnalysisContext& ctx, ReportFile& report, const char* reportName, PairRows& rows) {
+bool StartFit(AnalysisContext& ctx, ReportFile& report, const char* reportName, PairRows& rows,
+              bool unknownRows) {
     CLumoDoc& doc = ctx.Doc();
     // Until the data pass their checks the pane shows nothing rather than an older plot.
     doc.m_nScatchard = 0;
     doc.m_nLineweaver = 0;
     if (!ctx.OpenReport(report, reportName, "w")) return false;
 
-    rows = ReadPairRows(ctx.Sheet(), false);
-    if (rows.end == ReadEnd::kOverCapacity) {
-        ctx.AppendOverCapacityPrompt();
-        doc.UpdateAllViews(ctx.Sender());
-        return false;
-    }
-    if (rows.NoData()) {
-        ctx.AppendNoDataMessage();
+    ReadOptions options;
+    options.capacity = kMaxDataRows;
+    options.unknownX = unknownRows;
+    rows = ReadPairRows(ctx.Sheet(), options);
+    if (!ctx.AcceptReading(rows)) {
         doc.UpdateAllViews(ctx.Sender());
         return false;
     }
     return true;
+}
+
+int PlotRows(int n) {
+    return std::min(n, kMaxPoints);
 }
 
 std::string FitFailureReason(const CurveFit& fit) {

@@ -17,10 +17,16 @@ namespace lumo {
 // Why a fit has no result to show, in plain Japanese, or "" when its estimates and standard
 // errors can be presented. Signs are the caller's to check.
 // The common start of a direct fit: blanks the graph until the data pass their checks, opens
-// the report file and reads the rows; false when the run has already stopped with a message.
-bool StartFit(AnalysisContext& ctx, ReportFile& report, const char* reportName, PairRows& rows);
+// the report file and reads up to kMaxDataRows rows; false when the run has already stopped
+// with a message. The plot record holds only the first kMaxPoints of them (PlotRows).
+// With `unknownRows`, rows "?, y" are kept as unknowns (rows.unknown) rather than refused.
+bool StartFit(AnalysisContext& ctx, ReportFile& report, const char* reportName, PairRows& rows,
+              bool unknownRows = false);
 
 std::string FitFailureReason(const CurveFit& fit);
+
+// How many of `n` rows the plot record's arrays can hold.
+int PlotRows(int n);
 
 // "反復回数= %d  収束しました" or the same with "収束しませんでした".
 void WriteIterations(ReportFile& report, const CurveFit& fit);

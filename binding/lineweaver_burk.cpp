@@ -18,26 +18,19 @@ bool OnLineweaverBurkPlots(AnalysisContext& ctx) {
     if (!ctx.OpenReport(report, kReportName, "w")) return false;
 
     const PairRows rows = ReadPairRows(ctx.Sheet(), false);
-    if (rows.end == ReadEnd::kOverCapacity) {
-        ctx.AppendOverCapacityPrompt();
-        return false;
-    }
+    if (!ctx.AcceptReading(rows)) return false;
     // The minima start at 999999, not at the first value: with every value above that, the
     // graph's scale ends at 1/999999.
     double sMin = 999999.0;
     double vMin = 999999.0;
-    for (int i = 0; i < rows.count; ++i) {
+    const int n = rows.Count();
+    for (int i = 0; i < n; ++i) {
         doc.m_dX[i] = rows.x[i];
         doc.m_dY[i] = rows.y[i];
         if (rows.x[i] <= sMin) sMin = rows.x[i];
         if (rows.y[i] <= vMin) vMin = rows.y[i];
     }
-    if (rows.NoData()) {
-        ctx.AppendNoDataMessage();
-        return false;
-    }
 
-    const int n = rows.count;
     doc.m_nCount = n;
     for (int i = 0; i < n; ++i) report.Printf("(%f, %f)\n", rows.x[i], rows.y[i]);
     doc.m_dXMax = 1.0 / sMin;
@@ -82,7 +75,7 @@ bool OnLineweaverBurkPlots(AnalysisContext& ctx) {
     report.Printf("r= %f\n\n", r);
     report.Printf("Km= %f\n", slope / intercept);
     report.Printf("Vmax= %f\n", 1.0 / intercept);
-    AddLineweaverBurkResults(ctx, report, rows.x, rows.y, n, slope, intercept, r);
+    AddLineweaverBurkResults(ctx, report, rows.x.data(), rows.y.data(), n, slope, intercept, r);
     return ctx.FinishReport(report, kReportName);
 }
 

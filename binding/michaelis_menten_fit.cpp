@@ -35,24 +35,25 @@ double Median(std::span<const double> values) {
 
 // The prompt for the first line that cannot enter the fit, or "" when all can.
 std::string RowProblem(const PairRows& rows) {
-    for (int i = 0; i < rows.count; ++i) {
+    for (int i = 0; i < rows.Count(); ++i) {
         const double s = rows.x[i];
         const double v = rows.y[i];
         if (!std::isfinite(s) || !std::isfinite(v)) {
-            return Format("%d 行目の値が大きすぎて、数として扱えません。\r\n", i + 1);
+            return Format("%d 行目の値が大きすぎて、数として扱えません。\r\n",
+                          rows.line[static_cast<size_t>(i)] + 1);
         }
         if (!(s > 0.0) || !(v > 0.0)) {
             return Format(
                 "%d 行目の [s] か [v] が０以下か、数ではありません。[s] と [v] は０より大きい数に"
                 "して下さい。\r\n",
-                i + 1);
+                rows.line[static_cast<size_t>(i)] + 1);
         }
     }
-    if (rows.count < kMinRows) {
+    if (rows.Count() < kMinRows) {
         return "直接フィットには３行以上のデータが必要です。\r\n";
     }
     const double first = rows.x[0];
-    if (std::all_of(rows.x + 1, rows.x + rows.count, [first](double s) { return s == first; })) {
+    if (std::all_of(rows.x.begin() + 1, rows.x.end(), [first](double s) { return s == first; })) {
         return "[s] がすべて同じ値です。Km と Vmax を求めるには、異なる [s] が２つ以上必要です。"
                "\r\n";
     }
@@ -110,9 +111,9 @@ bool OnMichaelisMentenFit(AnalysisContext& ctx) {
         return false;
     }
 
-    const int n = rows.count;
-    const std::span<const double> s(rows.x, static_cast<size_t>(n));
-    const std::span<const double> v(rows.y, static_cast<size_t>(n));
+    const int n = rows.Count();
+    const std::span<const double> s(rows.x);
+    const std::span<const double> v(rows.y);
     const MichaelisMentenFit mm = FitMichaelisMenten(s, v);
     const CurveFit& fit = mm.fit;
     std::string failure = FitFailureReason(fit);
@@ -141,17 +142,17 @@ bool OnMichaelisMentenFit(AnalysisContext& ctx) {
     }
 
     // The pane's Lineweaver-Burk mode: reciprocal points and the fitted curve as its
-    // double-reciprocal line 1/v = (Km/Vmax)·(1/s) + 1/Vmax.
-    double sMin = rows.x[0];
-    double vMin = rows.y[0];
-    for (int i = 0; i < n; ++i) {
-        sMin = std::min(sMin, rows.x[i]);
-        vMin = std::min(vMin, rows.y[i]);
+    // double-reciprocal line 1/v = (Km/Vmax)·(1/s) + 1/Vmax. The scale covers every point; the
+    // record holds as many as it has room for.
+    const double sMin = *std::min_element(rows.x.begin(), rows.x.end());
+    const double vMin = *std::min_element(rows.y.begin(), rows.y.end());
+    const int plotted = PlotRows(n);
+    for (int i = 0; i < plotted; ++i) {
         doc.m_dX[i] = 1.0 / rows.x[i];
         doc.m_dY[i] = 1.0 / rows.y[i];
     }
     doc.m_nLineweaver = 1;
-    doc.m_nCount = n;
+    doc.m_nCount = plotted;
     doc.m_dXMax = 1.0 / sMin;
     doc.m_dYMax = 1.0 / vMin;
     doc.m_dLbSlope = usable ? fit.parameters[1] / fit.parameters[0] : kNaN;

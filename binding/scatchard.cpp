@@ -23,22 +23,15 @@ bool ReadScatchardData(AnalysisContext& ctx, ScatchardData& data) {
     CLumoDoc& doc = ctx.Doc();
     data.rows = ReadPairRows(ctx.Sheet(), true);
     const PairRows& rows = data.rows;
-    if (rows.end == ReadEnd::kOverCapacity) {
-        ctx.AppendOverCapacityPrompt();
-        return false;
-    }
+    if (!ctx.AcceptReading(rows)) return false;
     int marks = 0;
-    for (int i = 0; i < rows.count; ++i) {
+    for (int i = 0; i < rows.Count(); ++i) {
         doc.m_dX[i] = rows.x[i];
         doc.m_dY[i] = rows.y[i];
         if (!rows.marked[i]) continue;
         doc.m_nMark[i] = 1;
         if (marks < kMarksNeeded) data.marked[marks] = {rows.x[i], rows.y[i]};
         ++marks;
-    }
-    if (rows.NoData()) {
-        ctx.AppendNoDataMessage();
-        return false;
     }
     if (marks != kMarksNeeded) {
         ctx.AppendPrompt("４つのデータに X を付けて下さい。\r\n");
@@ -49,7 +42,7 @@ bool ReadScatchardData(AnalysisContext& ctx, ScatchardData& data) {
     double xMax = 0.0;
     double yMax = 0.0;
     double xMin = 999999999.0;
-    for (int i = 0; i < rows.count; ++i) {
+    for (int i = 0; i < rows.Count(); ++i) {
         if (rows.x[i] >= xMax) xMax = rows.x[i];
         if (rows.x[i] <= xMin) xMin = rows.x[i];
         if (rows.y[i] >= yMax) yMax = rows.y[i];
@@ -57,7 +50,7 @@ bool ReadScatchardData(AnalysisContext& ctx, ScatchardData& data) {
     doc.m_dXMin = xMin;
     doc.m_dXMax = xMax;
     doc.m_dYMax = yMax;
-    doc.m_nCount = rows.count;
+    doc.m_nCount = rows.Count();
     // The graph pane only schedules a repaint here; it paints after the lines are stored below.
     doc.UpdateAllViews(ctx.Sender());
     return true;
@@ -117,7 +110,7 @@ bool OnScatchardPlots(AnalysisContext& ctx) {
     const ConicPoint* p = data.marked;
     const Conic conic = SolveConicThroughPoints(p[0], p[1], p[2], p[3]);
     PublishLines(ctx, report, conic);
-    AddScatchardResults(ctx, report, data.rows.count, data.marked, conic);
+    AddScatchardResults(ctx, report, data.rows.Count(), data.marked, conic);
     const bool reported = ctx.FinishReport(report, kReportName);
     ShowGraphHint(ctx);
     return reported;
@@ -138,14 +131,15 @@ bool OnScatchardSimplex(AnalysisContext& ctx) {
     const ConicPoint* p = data.marked;
     const Conic start = SolveConicThroughPoints(p[0], p[1], p[2], p[3]);
     if (!ctx.OpenReport(report, kReportName, "a")) return false;
-    const std::size_t n = static_cast<std::size_t>(data.rows.count);
-    const ConicFit fit = FitConicSimplex(std::span<const double>(data.rows.x, n),
-                                         std::span<const double>(data.rows.y, n), start, &report);
+    const std::size_t n = static_cast<std::size_t>(data.rows.Count());
+    const ConicFit fit =
+        FitConicSimplex(std::span<const double>(data.rows.x.data(), n),
+                        std::span<const double>(data.rows.y.data(), n), start, &report);
     if (!CloseStretch(ctx, report)) return false;
 
     if (!ctx.OpenReport(report, kReportName, "a")) return false;
     PublishLines(ctx, report, fit.conic);
-    AddScatchardResults(ctx, report, data.rows.count, data.marked, fit.conic, &fit, &start);
+    AddScatchardResults(ctx, report, data.rows.Count(), data.marked, fit.conic, &fit, &start);
     const bool reported = ctx.FinishReport(report, kReportName);
     ShowGraphHint(ctx);
     return reported;

@@ -17,20 +17,12 @@ bool OnCorrelation(AnalysisContext& ctx) {
     if (!ctx.OpenReport(report, kReportName, "w")) return false;
 
     const PairRows rows = ReadPairRows(ctx.Sheet(), false);
-    if (rows.end == ReadEnd::kOverCapacity) {
-        ctx.AppendOverCapacityPrompt();
-        return false;
-    }
-    for (int i = 0; i < rows.count; ++i) {
+    if (!ctx.AcceptReading(rows)) return false;
+    const int n = rows.Count();
+    for (int i = 0; i < n; ++i) {
         doc.m_dX[i] = rows.x[i];
         doc.m_dY[i] = rows.y[i];
     }
-    if (rows.NoData()) {
-        ctx.AppendNoDataMessage();
-        return false;
-    }
-
-    const int n = rows.count;
     doc.m_nCount = n;
     doc.UpdateAllViews(ctx.Sender());
 
@@ -57,7 +49,7 @@ bool OnCorrelation(AnalysisContext& ctx) {
     report.Printf("共分散：%f\n", spxy / (count - 1));
     report.Printf("相関係数(r)= %f\n", spxy / std::sqrt(ssy * ssx));
     report.Printf("Y= %f X＋%f\n", slope, intercept);
-    AddCorrelationResults(ctx, report, rows.x, rows.y, n);
+    AddCorrelationResults(ctx, report, rows.x.data(), rows.y.data(), n);
     return ctx.FinishReport(report, kReportName);
 }
 

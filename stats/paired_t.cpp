@@ -28,16 +28,9 @@ bool OnPairedTTest(AnalysisContext& ctx) {
     if (!ctx.OpenReport(report, kReportName, "w")) return false;
 
     const PairRows rows = ReadPairRows(ctx.Sheet(), false);
-    if (rows.end == ReadEnd::kOverCapacity) {
-        ctx.AppendOverCapacityPrompt();
-        return false;
-    }
-    if (rows.NoData()) {
-        ctx.AppendNoDataMessage();
-        return false;
-    }
+    if (!ctx.AcceptReading(rows)) return false;
     // One pair has no spread to test against, and no degrees of freedom.
-    const int n = rows.count;
+    const int n = rows.Count();
     if (n < 2) {
         ctx.AppendPrompt(kPairCountPrompt);
         return false;
@@ -72,7 +65,7 @@ bool OnPairedTTest(AnalysisContext& ctx) {
         significant = IsSignificantProbability(p);
     }
     WriteConclusion(report, significant);
-    AddPairedResults(ctx, report, rows.x, rows.y, n, significant);
+    AddPairedResults(ctx, report, rows.x.data(), rows.y.data(), n, significant);
     return ctx.FinishReport(report, kReportName);
 }
 

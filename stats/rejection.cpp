@@ -33,21 +33,14 @@ bool OnRejectionTest(AnalysisContext& ctx) {
     if (!ctx.OpenReport(report, kReportName, "w")) return false;
 
     const MarkedValues values = ReadMarkedValues(ctx.Sheet());
-    if (values.end == ReadEnd::kOverCapacity) {
-        ctx.AppendOverCapacityPrompt();
-        return false;
-    }
-    if (values.NoData()) {
-        ctx.AppendNoDataMessage();
-        return false;
-    }
+    if (!ctx.AcceptReading(values)) return false;
     if (values.marks > 1) {
         ctx.AppendPrompt(kOneMarkPrompt);
         ctx.RestoreModifiedFlag();
         return false;
     }
     // The critical values exist only for these sample sizes.
-    const int n = values.count;
+    const int n = values.Count();
     if (n < kRejectionMinN || n > kRejectionMaxN) {
         ctx.AppendPrompt(kSampleSizePrompt);
         ctx.RestoreModifiedFlag();
@@ -64,7 +57,7 @@ bool OnRejectionTest(AnalysisContext& ctx) {
         return false;
     }
 
-    const SampleStats stats = ComputeSampleStats(values.value, n);
+    const SampleStats stats = ComputeSampleStats(values.value.data(), n);
     const double count = n;
     // The statistic uses the SD with divisor N.
     const double s = std::sqrt(NotBelowZero(stats.sumSquares / count - stats.mean * stats.mean));
@@ -86,7 +79,7 @@ bool OnRejectionTest(AnalysisContext& ctx) {
     // A T that is not a number never exceeds the table.
     const bool significant = t > critical[1];
     WriteConclusion(report, significant);
-    AddRejectionResults(ctx, report, values.value, n,
+    AddRejectionResults(ctx, report, values.value.data(), n,
                         {x, t, critical[0], critical[1], significant});
     return ctx.FinishReport(report, kReportName);
 }

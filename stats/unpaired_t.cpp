@@ -1,6 +1,7 @@
 #include "stats/unpaired_t.h"
 
 #include <cmath>
+#include <vector>
 
 #include "stats/exact_results.h"
 #include "stats/probability.h"
@@ -84,14 +85,7 @@ bool OnUnpairedTTest(AnalysisContext& ctx) {
     if (!ctx.OpenReport(report, kReportName, "w")) return false;
 
     const GroupValues groups = ReadGroupValues(ctx.Sheet());
-    if (groups.end == ReadEnd::kOverCapacity) {
-        ctx.AppendOverCapacityPrompt();
-        return false;
-    }
-    if (groups.NoData()) {
-        ctx.AppendNoDataMessage();
-        return false;
-    }
+    if (!ctx.AcceptReading(groups)) return false;
     if (groups.separators == 0) {
         ctx.AppendPrompt(kSeparatorPrompt);
         return false;
@@ -101,15 +95,17 @@ bool OnUnpairedTTest(AnalysisContext& ctx) {
         ctx.AppendPrompt(kOneSeparatorPrompt);
         return false;
     }
-    const int N1 = groups.count[0];
-    const int N2 = groups.count[1];
+    const std::vector<double>& group1 = groups.groups[0].values;
+    const std::vector<double>& group2 = groups.groups[1].values;
+    const int N1 = static_cast<int>(group1.size());
+    const int N2 = static_cast<int>(group2.size());
     if (N1 < 2 || N2 < 2) {
         ctx.AppendPrompt(kGroupSizePrompt);
         return false;
     }
 
-    const SampleStats g1 = ComputeSampleStats(groups.value[0], N1);
-    const SampleStats g2 = ComputeSampleStats(groups.value[1], N2);
+    const SampleStats g1 = ComputeSampleStats(group1.data(), N1);
+    const SampleStats g2 = ComputeSampleStats(group2.data(), N2);
     report.Printf("\n\nMean1= %f; SD1= %f; No.=%d\n", g1.mean, g1.sd, N1);
     report.Printf("Mean2= %f; SD2= %f; No.=%d\n", g2.mean, g2.sd, N2);
 
@@ -147,7 +143,7 @@ bool OnUnpairedTTest(AnalysisContext& ctx) {
         classic.df = df;
         classic.significant = WriteDecision(report, df, std::fabs(tw), false);
     }
-    AddUnpairedResults(ctx, report, groups.value[0], N1, groups.value[1], N2, classic);
+    AddUnpairedResults(ctx, report, group1.data(), N1, group2.data(), N2, classic);
     return ctx.FinishReport(report, kReportName);
 }
 

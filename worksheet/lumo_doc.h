@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "worksheet/plot_description.h"
 #include "worksheet/worksheet_file.h"
 
 namespace lumo {
@@ -39,6 +40,10 @@ class CLumoDoc {
     double m_dXMin = 0.0;
     int m_nScatchard = 0;
     int m_nLineweaver = 0;
+    // What the newer pictures draw, beside the classic record: every analysis run starts it
+    // empty (AnalysisContext does), and one that fills it is drawn from it in the scaled mode.
+    // An empty description leaves the pane to the classic record.
+    PlotDescription m_plot;
 
     CLumoDoc() = default;
     CLumoDoc(const CLumoDoc&) = delete;

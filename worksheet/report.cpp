@@ -59,6 +59,14 @@ void ReportFile::Write(std::string_view utf8) {
     m_bytes += ToCp932(text);
 }
 
+void ReportFile::Prepend(std::string_view utf8) {
+    if (!m_open) return;
+    std::string tail = std::move(m_bytes);
+    m_bytes.clear();
+    Write(utf8);
+    m_bytes += tail;
+}
+
 bool ReportFile::Close() {
     if (!m_open) return m_refusal == WriteRefusal::kNone;
     m_open = false;
@@ -139,6 +147,14 @@ bool AnalysisContext::OpenReport(ReportFile& file, std::string_view name, const 
 }
 
 bool AnalysisContext::FinishReport(ReportFile& file, std::string_view name) {
+    if (!m_titles.empty() && file.IsOpen() && !file.Bytes().empty()) {
+        std::string line = "列: ";
+        for (size_t k = 0; k < m_titles.size(); ++k) {
+            if (k > 0) line += ", ";
+            line += m_titles[k];
+        }
+        file.Prepend(line + "\n");
+    }
     if (!file.Close()) {
         AppendPrompt(RefusalText(file, name, false));
         return false;
@@ -186,8 +202,28 @@ void AnalysisContext::AppendPrompt(std::string_view utf8Text) {
     AppendUtf8(utf8Text);
 }
 
-void AnalysisContext::AppendOverCapacityPrompt() {
-    AppendPrompt(kOverCapacityText);
+void AnalysisContext::AppendOverCapacityPrompt(int capacity) {
+    AppendPrompt(OverCapacityText(capacity));
+}
+
+bool AnalysisContext::AcceptReading(const Reading& reading) {
+    if (reading.end == ReadEnd::kOverCapacity) {
+        AppendOverCapacityPrompt(reading.capacity);
+        return false;
+    }
+    if (const LineFault* fault = reading.FirstFault()) return StopAtFault(*fault);
+    if (reading.NoData()) {
+        AppendNoDataMessage();
+        return false;
+    }
+    SetTitles(reading.titles);
+    return true;
+}
+
+bool AnalysisContext::StopAtFault(const LineFault& fault) {
+    m_faultLine = fault.line;
+    AppendPrompt(fault.message + "\r\n");
+    return false;
 }
 
 }  // namespace lumo

@@ -4,9 +4,11 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
+#include "worksheet/line_reader.h"
 #include "worksheet/lumo_doc.h"
 #include "worksheet/number_text.h"
 #include "worksheet/safe_write.h"
@@ -37,6 +39,8 @@ class ReportFile {
         Write(Format(format, args...));
     }
     void Write(std::string_view utf8);
+    // Puts text in front of everything written so far.
+    void Prepend(std::string_view utf8);
 
     // Writes the text to disk; false when that failed.
     bool Close();
@@ -67,7 +71,11 @@ class AnalysisContext {
           m_doc(doc),
           m_messages(messages),
           m_sender(sender),
-          m_bModifiedBefore(doc.IsModified()) {}
+          m_bModifiedBefore(doc.IsModified()) {
+        // A run that stops, or an analysis that draws nothing new, must not leave the last
+        // run's picture standing as if it were this run's.
+        doc.m_plot = PlotDescription{};
+    }
 
     IWorksheet& Sheet() const { return m_sheet; }
     CLumoDoc& Doc() const { return m_doc; }
@@ -100,8 +108,9 @@ class AnalysisContext {
     // the worksheet's own file is refused before anything is written to it.
     bool OpenReport(ReportFile& file, std::string_view name, const char* mode);
 
-    // Closes the report and appends the text it holds behind the dashed separator. Returns
-    // false, with a message in the worksheet, when the report could not be written.
+    // Closes the report and appends the text it holds behind the dashed separator; with titles
+    // published, the report begins with the line "列: …" naming them. Returns false, with a
+    // message in the worksheet, when the report could not be written.
     bool FinishReport(ReportFile& file, std::string_view name);
 
     // Reads a report file back and appends it behind the 42-hyphen separator; the modified flag
@@ -121,7 +130,23 @@ class AnalysisContext {
     // "\r\n" + 34 hyphens + "\r\n" followed by `utf8Text`, the form of every prompt.
     void AppendPrompt(std::string_view utf8Text);
     // The prompt for more data rows than an analysis can take.
-    void AppendOverCapacityPrompt();
+    void AppendOverCapacityPrompt(int capacity = kMaxPoints);
+
+    // The checks every analysis makes after reading, in this order: more rows than the reader
+    // takes (the over-capacity prompt), a line that does not read (StopAtFault), no data (the
+    // no-data message). Returns true when the analysis may go on, after publishing the reading's
+    // titles; false when the run has stopped with its message.
+    bool AcceptReading(const Reading& reading);
+    // Stops the run at a line that does not read: its message behind the prompt separator, and
+    // the line remembered for the desktop program's caret. Returns false.
+    bool StopAtFault(const LineFault& fault);
+    // The line a run stopped at, from 0, or -1.
+    int FaultLine() const { return m_faultLine; }
+
+    // The column or group titles of the data, for the report's "列: …" line and the "titles"
+    // of `--json`; empty when the worksheet has no title line.
+    void SetTitles(std::vector<std::string> titles) { m_titles = std::move(titles); }
+    const std::vector<std::string>& Titles() const { return m_titles; }
 
   private:
     std::string RefusalText(const ReportFile& file, std::string_view name, bool opening) const;
@@ -134,6 +159,8 @@ class AnalysisContext {
     std::string m_reportDir;
     nlohmann::ordered_json m_record = nlohmann::ordered_json::object();
     bool m_details = false;
+    int m_faultLine = -1;
+    std::vector<std::string> m_titles;
 };
 
 extern const char kNoDataMessage[];     // UTF-8

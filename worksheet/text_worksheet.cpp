@@ -42,21 +42,31 @@ void TextWorksheet::IndexLines() const {
     }
 }
 
-int TextWorksheet::GetLine(int index, char* buffer) const {
+std::string_view TextWorksheet::LineText(int index) const {
     IndexLines();
-    if (index < 0 || static_cast<size_t>(index) >= m_lineStarts.size()) return 0;
+    if (index < 0 || static_cast<size_t>(index) >= m_lineStarts.size()) return {};
     const size_t start = m_lineStarts[static_cast<size_t>(index)];
     const size_t next = static_cast<size_t>(index) + 1 < m_lineStarts.size()
                             ? m_lineStarts[static_cast<size_t>(index) + 1] - 1
                             : m_text.size();
+    return std::string_view(m_text.data() + start, next - start);
+}
+
+int TextWorksheet::GetLine(int index, char* buffer) const {
     // Only the first bytes can reach the buffer, so convert no more than a line's worth; a
     // CP932 character never takes more bytes than its UTF-8 form.
-    const std::string_view line(m_text.data() + start, next - start);
+    const std::string_view line = LineText(index);
     std::string cp932;
     Utf8ToCp932(line.substr(0, 4 * kLineCapacity), cp932, true);
     const size_t count = std::min<size_t>(cp932.size(), kLineCapacity);
     std::memcpy(buffer, cp932.data(), count);
     return static_cast<int>(count);
+}
+
+std::string TextWorksheet::GetFullLine(int index) const {
+    std::string cp932;
+    Utf8ToCp932(LineText(index), cp932, true);
+    return cp932;
 }
 
 }  // namespace lumo

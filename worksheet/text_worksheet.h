@@ -16,6 +16,7 @@ class TextWorksheet : public IWorksheet {
     explicit TextWorksheet(std::string_view utf8) { SetText(utf8); }
 
     int GetLine(int index, char* buffer) const override;
+    std::string GetFullLine(int index) const override;
     void AppendText(std::string_view cp932) override;
     std::string GetText() const override { return m_text; }
     bool EndsAtLineStart() const override { return m_text.empty() || m_text.back() == '\n'; }
@@ -26,6 +27,7 @@ class TextWorksheet : public IWorksheet {
 
   private:
     void IndexLines() const;
+    std::string_view LineText(int index) const;
 
     std::string m_text;  // UTF-8, "\n" line breaks
     std::string m_appended;

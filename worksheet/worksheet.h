@@ -18,6 +18,12 @@ class IWorksheet {
     // and returns the count. Returns 0 for an empty line and for an index past the last line.
     virtual int GetLine(int index, char* buffer) const = 0;
 
+    // The whole of logical line `index` as CP932 bytes, however long, without its line break;
+    // empty for an empty line and for an index past the last line. The readers split their
+    // fields on this, never on the 100-byte cut. The default takes the line out of GetText();
+    // a worksheet that can answer cheaper says so.
+    virtual std::string GetFullLine(int index) const;
+
     // Appends CP932 text, whose line breaks are CR LF, at the very end of the worksheet, scrolls
     // it into view and keeps it out of the undo history.
     virtual void AppendText(std::string_view cp932) = 0;

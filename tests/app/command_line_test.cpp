@@ -207,7 +207,8 @@ TEST(CommandLine, JsonPrintsTheRecordOrTheStopAndKeepsTheExitStatus) {
          "\r\n1,2\r\n",
          1,
          {"{\"analysis\":\"correlation\",\"status\":\"stopped\",\"message\":\" "
-          "先ず、「ファイル」->「開く」からデータを選ぶか、直接データを入力して下さい。\\n\"}"}},
+          "先ず、「ファイル」->「開く」からデータを選ぶか、直接データを入力して下さい。\\n\","
+          "\"plot\":null}"}},
         {"unpaired-t",
          "1\r\n2\r\n",
          1,

@@ -19,6 +19,7 @@ struct Look {
     bool wave = false;
     bool grey = false;
     bool bold = false;
+    bool italic = false;
 };
 
 Look LookOf(const CLumoView& view, int line) {
@@ -28,33 +29,37 @@ Look LookOf(const CLumoView& view, int line) {
         if (range.format.underlineStyle() == QTextCharFormat::WaveUnderline) look.wave = true;
         if (range.format.foreground().color() == QColor(0x80, 0x80, 0x80)) look.grey = true;
         if (range.format.fontWeight() == QFont::Bold) look.bold = true;
+        if (range.format.fontItalic()) look.italic = true;
     }
     return look;
 }
 
 TEST(WorksheetHighlighter, ShowsHowEachLineIsRead) {
     FrameFixture f;
-    f.View().SetText("conc\tresp\n1,2\n3,4 A\n-----\n5,6\n");
+    f.View().SetText("conc\tresp\n1,2\nabc,4\n3,4 A\n-----\n5,6\n");
     QApplication::processEvents();
     struct Row {
         int line;
-        bool wave, grey;
+        bool title, wave, grey;
     };
-    const Row rows[] = {
-        {0, true, false}, {1, false, false}, {2, true, false}, {3, false, true}, {4, false, true}};
+    const Row rows[] = {{0, true, false, false}, {1, false, false, false},
+                        {2, false, true, false}, {3, false, false, false},
+                        {4, false, false, true}, {5, false, false, true}};
     for (const Row& r : rows) {
         const Look look = LookOf(f.View(), r.line);
+        EXPECT_EQ(look.italic, r.title) << r.line;
         EXPECT_EQ(look.wave, r.wave) << r.line;
         EXPECT_EQ(look.grey, r.grey) << r.line;
     }
-    EXPECT_FALSE(f.View().Highlighter().WarningAt(0).isEmpty());
+    EXPECT_EQ(f.View().Highlighter().WarningAt(2).toStdString(),
+              "3行目を数値として読めません：「abc,4」");
     EXPECT_TRUE(f.View().Highlighter().WarningAt(1).isEmpty());
 
     // The marks reader reads the letter as a mark and emphasises it; typing a stop line greys what
     // follows.
     f.View().Highlighter().SetReadMarks(true);
-    EXPECT_TRUE(LookOf(f.View(), 2).bold);
-    EXPECT_FALSE(LookOf(f.View(), 2).wave);
+    EXPECT_TRUE(LookOf(f.View(), 3).bold);
+    EXPECT_FALSE(LookOf(f.View(), 3).wave);
     QTextCursor cursor(f.View().document()->findBlockByNumber(1));
     cursor.insertText("--\n");
     QApplication::processEvents();

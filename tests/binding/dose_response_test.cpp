@@ -42,13 +42,15 @@ struct Reference {
 const double kOutside = std::nan("");
 
 const Reference kReferences[] = {
-    // datasets::DNase, Run == 1, with a control row (left out) and four unknowns;
+    // datasets::DNase, Run == 1, under a title line, with a control row (left out) and four
+    // unknowns, one of them typed with a full-width question mark;
     // start = list(B = 0, T = 2, L = 0.5, H = 1).
     {"DNase run 1",
-     "0, 0.002\n0.04882812, 0.017\n0.04882812, 0.018\n0.1953125, 0.121\n0.1953125, 0.124\n"
+     "濃度, 吸光度\n0, 0.002\n0.04882812, 0.017\n0.04882812, 0.018\n0.1953125, 0.121\n0.1953125, "
+     "0.124\n"
      "0.390625, 0.206\n0.390625, 0.215\n?, 0.5\n0.78125, 0.377\n0.78125, 0.374\n1.5625, 0.614\n"
      "1.5625, 0.609\n3.125, 1.019\n3.125, 1.001\n6.25, 1.334\n6.25, 1.364\n12.5, 1.73\n"
-     "12.5, 1.71\n?, 1.0\n?, 1.5\n? , 2.5\n",
+     "12.5, 1.71\n?, 1.0\n？, 1.5\n? , 2.5\n",
      16,
      1,
      "rising",
@@ -115,11 +117,11 @@ TEST(DoseResponse, ReproducesRsNls) {
             }
         }
     }
-    // The unknowns are named by the lines the user sees.
+    // The unknowns are named by the lines the user sees, the title line counted.
     AnalysisFixture f;
     const auto run = f.Run(OnDoseResponse, kReferences[0].worksheet, kReportName);
-    EXPECT_EQ(run.record["unknowns"][0]["line"], 8);
-    EXPECT_EQ(run.record["unknowns"][3]["line"], 21);
+    EXPECT_EQ(run.record["unknowns"][0]["line"], 9);
+    EXPECT_EQ(run.record["unknowns"][3]["line"], 22);
     EXPECT_EQ(run.record["unknowns"][3]["response"], 2.5);
 }
 
@@ -182,9 +184,9 @@ TEST(DoseResponse, BadInputStopsWithAMessage) {
          "EC50 は求められません。"},
         {"negative concentration", "1, 1\n2, 2\n-4, 3\n8, 4\n16, 5\n32, 6\n",
          "3 行目の濃度が負の値です。"},
-        {"a word", "1, 1\n2, 2\n4, 3\nabc, 4\n16, 5\n32, 6\n", "4 行目が数値として読めません。"},
+        {"a word", "1, 1\n2, 2\n4, 3\nabc, 4\n16, 5\n32, 6\n", "4行目を数値として読めません"},
         {"unknown without response", "1, 1\n?\n4, 3\n8, 4\n16, 5\n32, 6\n",
-         "2 行目の未知試料に反応の値がありません。"},
+         "2行目に数値が２つありません"},
         {"overflow", "1, 1\n2, 2\n4, 3\n8, 1e999\n16, 5\n32, 6\n",
          "4 行目の値が大きすぎて、数として扱えません。"},
     };
@@ -235,6 +237,21 @@ TEST(DoseResponse, CommandLineJson) {
     }
     EXPECT_EQ(json["unknowns"][2]["line"], 14);
     EXPECT_TRUE(json["unknowns"][2]["concentration"].is_null());
+    // The picture: response against concentration on a log axis, the curve, the IC50 mark on
+    // it and the two unknowns that lie on the curve.
+    const auto& plot = json["plot"];
+    EXPECT_EQ(plot["kind"], "curve");
+    EXPECT_EQ(plot["x_axis"]["log"], true);
+    ASSERT_EQ(plot["marks"].size(), 1u);
+    EXPECT_DOUBLE_EQ(plot["marks"][0]["x"].get<double>(), json["ec50"].get<double>());
+    bool unknownSeries = false;
+    for (const auto& series : plot["series"]) {
+        if (series["name"] == "unknowns") {
+            unknownSeries = true;
+            EXPECT_EQ(series["points"].size(), 2u);
+        }
+    }
+    EXPECT_TRUE(unknownSeries);
 }
 
 }  // namespace
