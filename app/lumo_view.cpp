@@ -8,6 +8,7 @@
 #include <QMimeData>
 #include <QPrinter>
 #include <QScopedValueRollback>
+#include <QSettings>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -31,6 +32,9 @@ const char kScreenCopyHint[] =
 
 namespace {
 
+// The font chosen with the font command, kept in the program's settings across restarts.
+const char kFontKey[] = "worksheet/font";
+
 // Beyond this length a line wraps anywhere rather than at word boundaries.
 constexpr size_t kLongLineBytes = 10000;
 
@@ -50,6 +54,14 @@ CLumoView::CLumoView(CLumoDoc& doc, IFrameDialogs& dialogs, QWidget* parent)
     connect(document(), &QTextDocument::contentsChange, this, &CLumoView::OnContentsChange);
     m_doc.AttachWorksheet(this);
     m_highlighter = new WorksheetHighlighter(document(), *this);
+    const QString font = QSettings(QStringLiteral("lumo"), QStringLiteral("lumo"))
+                             .value(QLatin1String(kFontKey))
+                             .toString();
+    QFont remembered;
+    if (!font.isEmpty() && remembered.fromString(font)) {
+        m_font = remembered;
+        setFont(*m_font);
+    }
 }
 
 CLumoView::~CLumoView() {
@@ -168,6 +180,8 @@ void CLumoView::OnMonospaceFont() {
     if (!chosen) return;
     m_font = *chosen;
     setFont(*m_font);
+    QSettings(QStringLiteral("lumo"), QStringLiteral("lumo"))
+        .setValue(QLatin1String(kFontKey), m_font->toString());
 }
 
 void CLumoView::OnScreenCopyHint() {

@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPrinter>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QSettings>
 #include <QSplitter>
@@ -33,9 +34,7 @@ namespace {
 // The name an untitled worksheet goes by in the caption and in the save question.
 const char kNewFileName[] = "VARNEL";
 
-constexpr int kWorksheetHeight = 300;      // the graph pane takes the rest
 constexpr int kInitialGraphHeight = 460;   // room for the whole plot with its titles
-constexpr int kMinGraphHeight = 200;       // below this the worksheet gives up height
 constexpr int kWindowFrameAllowance = 40;  // title bar and borders around the client area
 
 QSettings ProgramSettings() {
@@ -64,16 +63,19 @@ CMainFrame::CMainFrame(IFrameDialogs* dialogs, QWidget* parent) : QMainWindow(pa
     m_pDialogs = dialogs;
     m_helpPaths = DefaultHelpPaths();
 
-    // A static splitter of two rows: the worksheet keeps its height, the graph pane takes
-    // whatever the window gives beyond it; the user can drag the bar.
+    // A static splitter of two rows whose split follows the window's height (FitSplitter)
+    // until the user drags the bar.
     m_wndSplitter = new QSplitter(Qt::Vertical, this);
     m_pView = new CLumoView(m_doc, *m_pDialogs, m_wndSplitter);
     m_pGraph = new CMyView(m_doc, *m_pDialogs, m_wndSplitter);
     m_wndSplitter->addWidget(m_pView);
     m_wndSplitter->addWidget(m_pGraph);
-    m_wndSplitter->setStretchFactor(0, 0);
-    m_wndSplitter->setStretchFactor(1, 1);
-    m_wndSplitter->setSizes({kWorksheetHeight, kInitialGraphHeight});
+    m_wndSplitter->setSizes({kInitialGraphHeight, kInitialGraphHeight});
+    m_wndSplitter->installEventFilter(this);
+    connect(m_wndSplitter, &QSplitter::splitterMoved, this, [this] { m_bUserSplit = true; });
+    connect(m_pGraph, &CMyView::PlotShownChanged, this, [this] {
+        if (!m_bUserSplit) FitSplitter(m_wndSplitter->height() - m_wndSplitter->handleWidth());
+    });
     setCentralWidget(m_wndSplitter);
 
     createActions();
@@ -322,11 +324,26 @@ QSize CMainFrame::InitialWindowSize() const {
 }
 
 void CMainFrame::FitSplitterToWindow() {
-    // The worksheet keeps its 300 pixels while the graph pane still gets a usable height;
-    // on a low screen the two share the height.
-    const int total = height() - menuBar()->sizeHint().height() - m_wndSplitter->handleWidth();
-    const int worksheet = std::min(kWorksheetHeight, std::max(total - kMinGraphHeight, total / 2));
-    m_wndSplitter->setSizes({worksheet, std::max(0, total - worksheet)});
+    FitSplitter(height() - menuBar()->sizeHint().height() - m_wndSplitter->handleWidth());
+}
+
+void CMainFrame::FitSplitter(int total) {
+    // While the graph pane is blank the worksheet keeps at least half of the height; with a
+    // plot the pane gets the room the whole picture needs, as long as the worksheet keeps a
+    // third. Whatever lies beyond goes to the worksheet, so a taller window shows more data.
+    total = std::max(0, total);
+    const int worksheet = m_pGraph->ShowsPlot()
+                              ? std::max(total - kInitialGraphHeight, total / 3)
+                              : std::max(total - kInitialGraphHeight, total - total / 2);
+    m_wndSplitter->setSizes({worksheet, total - worksheet});
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_wndSplitter && event->type() == QEvent::Resize && !m_bUserSplit) {
+        FitSplitter(static_cast<QResizeEvent*>(event)->size().height() -
+                    m_wndSplitter->handleWidth());
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void CMainFrame::writeSettings() const {

@@ -75,6 +75,7 @@ class CMainFrame : public QMainWindow {
   protected:
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -85,6 +86,7 @@ class CMainFrame : public QMainWindow {
     void writeSettings() const;
     QSize InitialWindowSize() const;
     void FitSplitterToWindow();
+    void FitSplitter(int total);
 
     QAction* AddCommand(int command, const QString& text);
     void AddAnalysis(QMenu* menu, int command, const char* analysisName, const QString& text);
@@ -113,6 +115,7 @@ class CMainFrame : public QMainWindow {
     CMyView* m_pGraph = nullptr;
     bool m_bGraphActive = false;
     bool m_bStartPending = true;  // until the first frame is painted
+    bool m_bUserSplit = false;    // the user has dragged the bar: the split stays theirs
 
     QList<QAction*> m_commandActs;
     QAction* m_pRecentPlaceholderAct = nullptr;

@@ -42,6 +42,14 @@ CMyView::~CMyView() {
 
 void CMyView::OnUpdate(const void* /*sender*/) {
     update();
+    if (ShowsPlot() != m_bShowedPlot) {
+        m_bShowedPlot = ShowsPlot();
+        emit PlotShownChanged();
+    }
+}
+
+bool CMyView::ShowsPlot() const {
+    return m_doc.m_nScatchard == 1 || m_doc.m_nLineweaver == 1;
 }
 
 void CMyView::paintEvent(QPaintEvent* /*event*/) {

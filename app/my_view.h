@@ -26,6 +26,8 @@ class CMyView : public QWidget, public IDocumentView {
 
     // The document changed: repaint the whole pane at the next paint.
     void OnUpdate(const void* sender) override;
+    // True when the document holds a plot for the pane; false while the pane is blank.
+    bool ShowsPlot() const;
 
     // The plot on one page.
     void Print(QPrinter& printer) const;
@@ -46,6 +48,10 @@ class CMyView : public QWidget, public IDocumentView {
     // is fitted to the pane; scale 0 when the pane has no room at all.
     double FitScale() const;
     QPointF FitOffset() const;
+
+  signals:
+    // The pane went from blank to showing a plot, or back.
+    void PlotShownChanged();
 
   public slots:
     void OnCopyPlot();
@@ -73,6 +79,7 @@ class CMyView : public QWidget, public IDocumentView {
     QAction* m_pSaveFineAct = nullptr;
     QAction* m_pScalesAct = nullptr;
     QAction* m_pActualSizeAct = nullptr;
+    bool m_bShowedPlot = false;
 };
 
 }  // namespace lumo

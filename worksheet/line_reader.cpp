@@ -14,6 +14,16 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 // one readable line even for a pasted megabyte.
 constexpr size_t kQuotedCharacters = 40;
 
+// The full-width signs that read as their ASCII forms, by their second byte after 0x81.
+struct FullWidthSign {
+    unsigned char trail;
+    char ascii;
+};
+constexpr FullWidthSign kFullWidthSigns[] = {
+    {0x40, ' '},  // the ideographic space
+    {0x43, ','}, {0x44, '.'}, {0x48, '?'}, {0x7B, '+'}, {0x7C, '-'},
+};
+
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
@@ -152,27 +162,8 @@ std::string AsciiNumberForms(std::string_view cp932) {
         if (lead == 0x82 && trail >= 0x4F && trail <= 0x58) {
             ascii = static_cast<char>('0' + (trail - 0x4F));
         } else if (lead == 0x81) {
-            switch (trail) {
-                case 0x40:
-                    ascii = ' ';
-                    break;  // ideographic space
-                case 0x43:
-                    ascii = ',';
-                    break;
-                case 0x44:
-                    ascii = '.';
-                    break;
-                case 0x48:
-                    ascii = '?';
-                    break;
-                case 0x7B:
-                    ascii = '+';
-                    break;
-                case 0x7C:
-                    ascii = '-';
-                    break;
-                default:
-                    break;
+            for (const FullWidthSign& sign : kFullWidthSigns) {
+                if (sign.trail == trail) ascii = sign.ascii;
             }
         }
         if (ascii != '\0') {

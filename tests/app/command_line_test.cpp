@@ -47,29 +47,6 @@ TEST(CommandLine, DesktopProgramWithoutADisplaySaysWhatToDo) {
     EXPECT_NE(ReadFile(dir.File("err")).find("lumo --run"), std::string::npos);
 }
 
-TEST(CommandLine, RowsThatDoNotReadAsNumbersAreWarnedOnStandardError) {
-    TempDir dir;
-    // A header row, blanks inside a number, full-width digits, then clean rows.
-    WriteFile(dir.File("d.txt"), ToCp932("conc\tresp\r\n1 2\r\n１,２\r\n2,4\r\n3,7\r\n"));
-    WriteFile(dir.File("clean.txt"), ToCp932("1,2\r\n2,4\r\n3,7\r\n"));
-    const auto warned = RunLumo({"--run", "correlation", dir.File("d.txt")}, dir.path());
-    EXPECT_EQ(warned.err,
-              "lumo: warning: line 1: 数値として読めません：(0, 0) として読まれます\n"
-              "lumo: warning: line 2: 区切り（, かタブ）がありません：(12, 0) として読まれます\n"
-              "lumo: warning: line 3: 数値として読めません：(0, 0) として読まれます\n");
-    // The warnings change nothing else: the same report and status as a run without them.
-    WriteFile(dir.File("d2.txt"), ToCp932("conc\tresp\r\n1 2\r\n１,２\r\n2,4\r\n3,7\r\n"));
-    const auto quiet = RunLumo({"--run", "correlation", dir.File("d2.txt")}, dir.path());
-    EXPECT_EQ(warned.out, quiet.out);
-    EXPECT_EQ(warned.exitCode, 0);
-    const auto clean = RunLumo({"--run", "correlation", dir.File("clean.txt")}, dir.path());
-    EXPECT_EQ(clean.err, "");
-    // A mark after the last number is a mark for the Scatchard readers, not a fault.
-    WriteFile(dir.File("s.txt"), "1, 2.886 X\r\nX2, 2\r\n");
-    const auto marks = RunLumo({"--run", "scatchard", dir.File("s.txt")}, dir.path());
-    EXPECT_EQ(marks.err, "lumo: warning: line 2: 数値として読めません：(0, 2) として読まれます\n");
-}
-
 TEST(CommandLine, HelpListsTheAnalyses) {
     TempDir dir;
     const auto r = RunLumo({"--help"}, dir.path());
@@ -195,8 +172,8 @@ TEST(CommandLine, JsonPrintsTheRecordOrTheStopAndKeepsTheExitStatus) {
         {"correlation",
          "1,2\r\n2,4\r\n3,6\r\n",
          0,
-         {"{\"analysis\":\"correlation\",\"status\":\"reported\",\"n\":3,", "\"r\":1.0,",
-          "\"r_ci95\":null,"}},
+         {"{\"analysis\":\"correlation\",\"status\":\"reported\",\"titles\":[],\"n\":3,",
+          "\"r\":1.0,", "\"r_ci95\":null,"}},
         // A single pair: 0/0 everywhere, written as null.
         {"correlation",
          "1,2\r\n",
@@ -206,7 +183,7 @@ TEST(CommandLine, JsonPrintsTheRecordOrTheStopAndKeepsTheExitStatus) {
         {"correlation",
          "\r\n1,2\r\n",
          1,
-         {"{\"analysis\":\"correlation\",\"status\":\"stopped\",\"message\":\" "
+         {"{\"analysis\":\"correlation\",\"status\":\"stopped\",\"titles\":[],\"message\":\" "
           "先ず、「ファイル」->「開く」からデータを選ぶか、直接データを入力して下さい。\\n\","
           "\"plot\":null}"}},
         {"unpaired-t",

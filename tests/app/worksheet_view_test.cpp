@@ -10,7 +10,9 @@
 #include <QTextBlock>
 #include <QTextLayout>
 
+#include "app/commands.h"
 #include "app/lumo_view.h"
+#include "app/worksheet_highlighter.h"
 #include "tests/app/app_test_support.h"
 #include "worksheet/cp932.h"
 
@@ -56,6 +58,11 @@ TEST(WorksheetView, LinesComeInShiftJisAndCutAtOneHundredBytes) {
     const std::string cut = Line(f.View(), 1);
     EXPECT_EQ(cut.size(), 100u);
     EXPECT_EQ(cut, ToCp932(kana).substr(0, 100));
+    // The whole line, for the readers' fields, is never cut.
+    EXPECT_EQ(f.View().GetFullLine(1), ToCp932(kana));
+    EXPECT_EQ(f.View().GetFullLine(2), "?1,2");
+    EXPECT_EQ(f.View().GetFullLine(3), "");
+    EXPECT_EQ(f.View().GetFullLine(9), "");
     // A character Shift_JIS cannot hold reads as '?', as the worksheet control read it.
     EXPECT_EQ(Line(f.View(), 2), "?1,2");
     EXPECT_EQ(Line(f.View(), 3), "");
@@ -134,6 +141,53 @@ TEST(WorksheetView, TextKeepsEveryCharacterAsTyped) {
     // No-break spaces and tabs are the user's and stay, in the text that is saved.
     f.View().insertPlainText(QStringLiteral("1\t2") + QChar(0x00A0) + QStringLiteral("x\n"));
     EXPECT_EQ(f.View().GetText(), "1\t2\xC2\xA0x\n");
+}
+
+// The menu reads as `lumo --run` does: a line that does not read stops the analysis with the
+// message at the end of the worksheet and the caret on that line; a title line is shown as a
+// title and named in the report.
+TEST(WorksheetView, MenuStopsAtALineThatDoesNotReadAndPutsTheCaretThere) {
+    const struct {
+        int command;
+        const char* text;
+        int line;
+        const char* message;
+    } cases[] = {
+        {cmd::kCorrelation, "Conc\tSignal\n1\t2\nabc\t4\n3\t7\n", 2,
+         "3行目を数値として読めません：「abc\t4」"},
+        {cmd::kUnpairedTTest, "1\n2\n////\n4\n５，５\n", 4,
+         "5行目を数値として読めません：「５，５」"},
+        {cmd::kScatchardPlots, "1,2 X\n2 X\n", 1,
+         "2行目に数値が２つありません（２つの数をカンマかタブで区切って下さい）：「2 X」"},
+        {cmd::kMichaelisMentenFit, "1,1\n2,1.5\n?,2\n", 2, "3行目を数値として読めません：「?,2」"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        FrameFixture f;
+        f.View().SetText(c.text);  // typing cannot reach full-width digits
+        f.Trigger(c.command);
+        EXPECT_EQ(
+            f.View().GetText(),
+            std::string(c.text) + "\n----------------------------------\n" + c.message + "\n");
+        EXPECT_EQ(f.View().textCursor().blockNumber(), c.line);
+    }
+}
+
+TEST(WorksheetView, TitleLineIsShownAsATitleAndNamedInTheReport) {
+    FrameFixture f;
+    f.Type(QStringLiteral("Conc\tSignal\n1\t2\n2\t4\n3\t7\n"));
+    f.Trigger(cmd::kCorrelation);
+    QApplication::processEvents();
+    const std::string text = f.View().GetText();
+    EXPECT_NE(text.find("\n------------------------------------------\n列: Conc, Signal\n\n平均："),
+              std::string::npos)
+        << text;
+    bool italic = false;
+    const QTextBlock title = f.View().document()->findBlockByNumber(0);
+    for (const QTextLayout::FormatRange& range : title.layout()->formats()) {
+        italic = italic || range.format.fontItalic();
+    }
+    EXPECT_TRUE(italic);
 }
 
 }  // namespace

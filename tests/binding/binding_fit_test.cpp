@@ -144,7 +144,7 @@ TEST(BindingFit, BadInputGivesAPromptAndNoReport) {
     const std::string positive =
         "の B か B/F が０以下か、数ではありません。B と B/F は０より大きい数にして下さい。\n";
     std::string many;
-    for (int i = 1; i <= 101; ++i) many += std::to_string(i) + ", 1\n";
+    for (int i = 1; i <= 10001; ++i) many += std::to_string(i) + ", 1\n";
     const struct {
         const char* what;
         std::string text;
@@ -158,9 +158,9 @@ TEST(BindingFit, BadInputGivesAPromptAndNoReport) {
         {"all F equal", "1, 1\n2, 2\n3, 3\n",
          kRule + "遊離濃度 F（B ÷ B/F）がすべて同じ値です。Kd と Bmax を求めるには、異なる F が"
                  "２つ以上必要です。\n"},
-        {"101 rows", many,
-         kRule +
-             "データが多すぎます。解析できるのは１００行までです。１００行以内にして下さい。\n"},
+        {"10,001 rows", many,
+         kRule + "データが多すぎます。解析できるのは１００００行までです。１００００行以内に"
+                 "して下さい。\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

@@ -142,7 +142,10 @@ TEST(MichaelisMentenFit, BadInputGivesAPromptAndNoReport) {
          " 先ず、「ファイル」->「開く」からデータを選ぶか、直接データを入力して下さい。\n"},
         {"zero [s]", "1, 2\n0, 3\n2, 4\n", kRule + "2 行目" + kPositive},
         {"negative [v]", "1, 2\n2, 3\n3, -4\n", kRule + "3 行目" + kPositive},
-        {"a title line", "[s], [v]\n1, 2\n2, 3\n3, 4\n", kRule + "1 行目" + kPositive},
+        {"a title line alone", "[s], [v]\n",
+         " 先ず、「ファイル」->「開く」からデータを選ぶか、直接データを入力して下さい。\n"},
+        {"a title line not first", "1, 2\n[s], [v]\n2, 3\n3, 4\n",
+         kRule + "2行目を数値として読めません：「[s], [v]」\n"},
         {"overflow", "1, 2\n1e999, 3\n2, 4\n",
          kRule + "2 行目の値が大きすぎて、数として扱えません。\n"},
         {"one point", "1, 2\n", kRule + "直接フィットには３行以上のデータが必要です。\n"},
@@ -151,9 +154,9 @@ TEST(MichaelisMentenFit, BadInputGivesAPromptAndNoReport) {
         {"all [s] equal", "2, 1\n2, 3\n2, 5\n",
          kRule +
              "[s] がすべて同じ値です。Km と Vmax を求めるには、異なる [s] が２つ以上必要です。\n"},
-        {"101 rows", Rows(101),
-         kRule +
-             "データが多すぎます。解析できるのは１００行までです。１００行以内にして下さい。\n"},
+        {"10,001 rows", Rows(10001),
+         kRule + "データが多すぎます。解析できるのは１００００行までです。１００００行以内に"
+                 "して下さい。\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

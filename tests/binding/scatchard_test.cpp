@@ -112,12 +112,13 @@ TEST(ScatchardPlots, EveryByteFromCapitalAToSmallZMarksALine) {
     EXPECT_EQ(f.doc.m_dYMax, 3.4099);
 }
 
-TEST(ScatchardPlots, AMarkBeforeTheNumbersMarksTheLineButHidesItsX) {
+TEST(ScatchardPlots, AMarkBeforeTheNumbersLeavesTheLineWithoutItsX) {
     AnalysisFixture f;
     const auto run =
         f.Run(OnScatchardPlots, "X1, 2.886\n2, 2 X\n3, 1.2604 X\n4, 0.6056 X\n", kReportName);
-    EXPECT_TRUE(run.reported);
-    EXPECT_NE(run.appended.find("(0.000000, 2.886000), (2.000000, 2.000000)"), std::string::npos);
+    EXPECT_FALSE(run.reported);
+    EXPECT_EQ(run.appended,
+              "\n----------------------------------\n1行目を数値として読めません：「X1, 2.886」\n");
 }
 
 TEST(ScatchardPlots, MarksOfAnEarlierLongerRunAreAllCleared) {
@@ -146,9 +147,10 @@ TEST(ScatchardPrompts, NotExactlyFourMarksAsksForFourAndLeavesTheSheetModified) 
         f.doc.m_nCount = 77;
         f.doc.m_dKa1 = 5.0;
         f.doc.m_nLineweaver = 1;
-        for (const char* text : {"1, 2.886 X\n2, 2 X\n3, 1.2604 X\n",                       // three
-                                 "B, B/F\n1, 2.886 X\n2, 2 X\n3, 1.2604 X\n4, 0.6056 X\n",  // five
-                                 "--\n1, 2.886 X\n2, 2 X\n3, 1.2604 X\n4, 0.6056 X\n"}) {
+        for (const char* text :
+             {"1, 2.886 X\n2, 2 X\n3, 1.2604 X\n",                         // three
+              "1, 2.886 X\n2, 2 X\n3, 1.2604 X\n4, 0.6056 X\n5, 0.1 X\n",  // five
+              "--\n1, 2.886 X\n2, 2 X\n3, 1.2604 X\n4, 0.6056 X\n"}) {
             SCOPED_TRACE(text);
             const auto run = f.Run(handler, text, kReportName, /*modifiedBefore=*/false);
             EXPECT_FALSE(run.reported);
@@ -164,10 +166,11 @@ TEST(ScatchardPrompts, NotExactlyFourMarksAsksForFourAndLeavesTheSheetModified) 
             EXPECT_EQ(f.doc.m_dKa1, 5.0);
         }
         EXPECT_EQ(graph.updates, 0);
-        // The title line of the five-mark text was read as a marked row (0, 0).
+        // A title line is not a marked row: the first row is the first data line.
         f.Run(handler, "B, B/F\n1, 2.886 X\n", kReportName);
         EXPECT_EQ(f.doc.m_nMark[0], 1);
-        EXPECT_EQ(f.doc.m_dX[1], 1.0);
+        EXPECT_EQ(f.doc.m_nMark[1], 0);
+        EXPECT_EQ(f.doc.m_dX[0], 1.0);
     }
 }
 

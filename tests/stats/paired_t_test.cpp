@@ -78,10 +78,10 @@ TEST(PairedTTest, ReadingRules) {
     // A single hyphen is a minus sign.
     run = f.Run(OnPairedTTest, "-1,-3\n0,-2\n1,-2\n", kReportName);
     EXPECT_EQ(run.reportBytes, ReportBytes(kExampleReport));
-    // A line with no separator has a second value of 0.
-    run = f.Run(OnPairedTTest, "5\n6\n7\n", kReportName);
-    EXPECT_TRUE(Has(run.appended, "差のMean=6.000000; 　SD=1.000000;　 No.=3\n"));
-    EXPECT_TRUE(Has(run.appended, "Ts= 10.392305;"));
+    // A line with no separator has no second value: the run names it rather than taking 0.
+    run = f.Run(OnPairedTTest, "5,3\n6\n7,4\n", kReportName);
+    EXPECT_FALSE(run.reported);
+    EXPECT_TRUE(Has(run.appended, "2行目に数値が２つありません"));
     // Running again on the worksheet with its report reads the same pairs.
     const auto first = f.Run(OnPairedTTest, "5,3\n6,4\n7,4\n", kReportName);
     const auto second = f.Run(OnPairedTTest, "5,3\n6,4\n7,4\n" + first.appended, kReportName);

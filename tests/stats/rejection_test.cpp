@@ -66,10 +66,10 @@ TEST(RejectionTest, WhatCountsAsTheMark) {
     // The second byte of a two-byte character can be a mark: katakana a is 0x83 0x41.
     auto run = f.Run(OnRejectionTest, "10\n11\n12\n13\n30ア\n", kReportName);
     EXPECT_EQ(run.reportBytes, ReportBytes(kExampleReport));
-    // A mark before its number: the marked value and the line's value are both 0.
+    // A mark before its number leaves the line without a value: the run names the line.
     run = f.Run(OnRejectionTest, "10\n11\n12\nX13\n14\n", kReportName);
-    EXPECT_TRUE(Has(run.appended, "Mean= 9.400000;"));
-    EXPECT_TRUE(Has(run.appended, " X= 0.000000 \n T＝ 1.925195\n"));
+    EXPECT_FALSE(run.reported);
+    EXPECT_TRUE(Has(run.appended, "4行目を数値として読めません：「X13」"));
     // The e of an exponent is a mark.
     run = f.Run(OnRejectionTest, "10\n11\n12\n1e3\n", kReportName);
     EXPECT_TRUE(Has(run.appended, " X= 1.000000 \n"));

@@ -17,6 +17,7 @@ using test::AnalysisFixture;
 using test::Has;
 using test::kDifference;
 using test::kNoDifference;
+using test::kPromptRule;
 using test::kReportSeparator;
 using test::kRule47;
 using test::ReportBytes;
@@ -192,9 +193,12 @@ TEST(UnpairedTTest, ReadingRules) {
     // An empty line ends the input: what follows is not read.
     run = f.Run(OnUnpairedTTest, "1\n2\n3\n////\n4\n5\n6\n\n100\n", kReportName);
     EXPECT_EQ(run.reportBytes, ReportBytes(kExampleReport));
-    // A line of blanks is the value 0; a whole line is converted, commas and all.
-    run = f.Run(OnUnpairedTTest, "   \n 2,9\n4\n////\n4\n5\n6\n", kReportName);
+    // Leading blanks and a unit after the number are not read; a line of blanks, or a comma
+    // that would cut a number, is no value to guess.
+    run = f.Run(OnUnpairedTTest, " 0\n 2 mg\n4\n////\n4\n5\n6\n", kReportName);
     EXPECT_TRUE(Has(run.appended, "Mean1= 2.000000; SD1= 2.000000; No.=3\n"));
+    run = f.Run(OnUnpairedTTest, "   \n 2,9\n4\n////\n4\n5\n6\n", kReportName);
+    EXPECT_EQ(run.appended, kPromptRule + "1行目を数値として読めません：「   」\n");
     // Running again on the worksheet with its report reads the same data.
     const std::string text = "1\n2\n3\n////\n4\n5\n6\n";
     const auto first = f.Run(OnUnpairedTTest, text, kReportName);
