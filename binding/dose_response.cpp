@@ -301,7 +301,10 @@ bool OnDoseResponse(AnalysisContext& ctx) {
         doc.m_dY[i] = data.y[static_cast<size_t>(i)];
     }
     doc.m_nCount = plotted;
-    PlotDescription plot = XyPlot(data.conc, data.y, "濃度", "反応");
+    // The axes carry the user's column titles when the worksheet has them.
+    const bool titled = rows.titles.size() >= 2;
+    PlotDescription plot = XyPlot(data.conc, data.y, titled ? rows.titles.front() : "濃度",
+                                  titled ? rows.titles.back() : "反応");
     plot.kind = PlotKind::kCurve;
     plot.xAxis.log = true;
     if (dr.usable) {
