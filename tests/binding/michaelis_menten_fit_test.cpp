@@ -142,6 +142,8 @@ TEST(MichaelisMentenFit, BadInputGivesAPromptAndNoReport) {
          " 先ず、「ファイル」->「開く」からデータを選ぶか、直接データを入力して下さい。\n"},
         {"zero [s]", "1, 2\n0, 3\n2, 4\n", kRule + "2 行目" + kPositive},
         {"negative [v]", "1, 2\n2, 3\n3, -4\n", kRule + "3 行目" + kPositive},
+        // The line as the user sees it, the title line counted.
+        {"zero [s] under a title", "[s], [v]\n1, 2\n0, 3\n2, 4\n", kRule + "3 行目" + kPositive},
         {"a title line alone", "[s], [v]\n",
          " 先ず、「ファイル」->「開く」からデータを選ぶか、直接データを入力して下さい。\n"},
         {"a title line not first", "1, 2\n[s], [v]\n2, 3\n3, 4\n",
