@@ -1,6 +1,7 @@
 #include "app/my_view.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -49,7 +50,8 @@ void CMyView::OnUpdate(const void* /*sender*/) {
 }
 
 bool CMyView::ShowsPlot() const {
-    return m_doc.m_nScatchard == 1 || m_doc.m_nLineweaver == 1;
+    return m_doc.m_nScatchard == 1 || m_doc.m_nLineweaver == 1 ||
+           (ShowScales() && IsDrawnKind(m_doc.m_plot.kind));
 }
 
 void CMyView::paintEvent(QPaintEvent* /*event*/) {
@@ -61,12 +63,19 @@ void CMyView::paintEvent(QPaintEvent* /*event*/) {
 
 void CMyView::DrawGraph(QPainter& painter) {
     QPainterSurface surface(painter, PlotFont(), height());
+    PlotOptions options = DrawingOptions();
+    if (options.scales && IsDrawnKind(m_doc.m_plot.kind)) {
+        // The newer kinds lay themselves out in the pane's own size.
+        options.frame = {0.0, 0.0, static_cast<double>(width()), static_cast<double>(height())};
+        DrawPlot(m_doc, surface, options);
+        return;
+    }
     if (!ActualSize()) {
         const double scale = FitScale();
         if (!(scale > 0.0)) return;
         surface.SetFitMapping(scale, FitOffset());
     }
-    DrawPlot(m_doc, surface, DrawingOptions());
+    DrawPlot(m_doc, surface, options);
 }
 
 double CMyView::FitScale() const {
@@ -119,13 +128,17 @@ void CMyView::contextMenuEvent(QContextMenuEvent* event) {
     menu.addSeparator();
     menu.addAction(m_pScalesAct);
     menu.addAction(m_pActualSizeAct);
+    QMenu* bars = menu.addMenu(QStringLiteral("エラーバー(&E)"));
+    bars->addAction(m_pSdAct);
+    bars->addAction(m_pSemAct);
+    bars->addAction(m_pCi95Act);
     menu.exec(event->globalPos());
 }
 
 void CMyView::OnCopyPlot() {
     // The exported picture rather than a grab of the pane, so a pane smaller than the plot
     // still copies all of it.
-    QApplication::clipboard()->setImage(RenderPlotImage(m_doc, {ShowScales(), 1}));
+    QApplication::clipboard()->setImage(RenderPlotImage(m_doc, {ShowScales(), 1, ErrorBars()}));
 }
 
 void CMyView::OnSavePlotAs() {
@@ -141,7 +154,7 @@ void CMyView::SavePlotAs(int resolution) {
         m_dialogs.GetSavePlotFileName(QDir::current().filePath(QStringLiteral("graph.png")));
     if (path.isEmpty()) return;
     QString error;
-    if (!SavePlotPicture(m_doc, path, &error, {ShowScales(), resolution})) {
+    if (!SavePlotPicture(m_doc, path, &error, {ShowScales(), resolution, ErrorBars()})) {
         m_dialogs.MessageBox(error.toStdString());
     }
 }
@@ -150,6 +163,7 @@ void CMyView::SavePlotAs(int resolution) {
 namespace {
 const char kShowScalesKey[] = "graph/showScales";
 const char kActualSizeKey[] = "graph/actualSize";
+const char kErrorBarsKey[] = "graph/errorBars";
 
 QSettings ViewSettings() {
     return QSettings(QStringLiteral("lumo"), QStringLiteral("lumo"));
@@ -164,11 +178,16 @@ void CMyView::CreateViewOptionActions() {
     m_pScalesAct->setCheckable(true);
     m_pActualSizeAct = new QAction(QStringLiteral("実寸で表示"), this);
     m_pActualSizeAct->setCheckable(true);
+    auto* bars = new QActionGroup(this);
+    m_pSdAct = new QAction(QStringLiteral("平均 ± SD"), bars);
+    m_pSemAct = new QAction(QStringLiteral("平均 ± SEM"), bars);
+    m_pCi95Act = new QAction(QStringLiteral("平均と 95% 信頼区間"), bars);
+    for (QAction* act : {m_pSdAct, m_pSemAct, m_pCi95Act}) act->setCheckable(true);
     ReadViewOptions();
-    for (QAction* act : {m_pScalesAct, m_pActualSizeAct}) {
+    for (QAction* act : {m_pScalesAct, m_pActualSizeAct, m_pSdAct, m_pSemAct, m_pCi95Act}) {
         connect(act, &QAction::toggled, this, [this] {
             WriteViewOptions();
-            update();
+            OnUpdate(nullptr);
         });
     }
 }
@@ -177,12 +196,35 @@ void CMyView::ReadViewOptions() {
     QSettings settings = ViewSettings();
     m_pScalesAct->setChecked(settings.value(QLatin1String(kShowScalesKey), true).toBool());
     m_pActualSizeAct->setChecked(settings.value(QLatin1String(kActualSizeKey), false).toBool());
+    const QString bars = settings.value(QLatin1String(kErrorBarsKey)).toString();
+    QAction* chosen = m_pSdAct;
+    if (bars == QLatin1String(ErrorMeasureName(ErrorMeasure::kSem))) chosen = m_pSemAct;
+    if (bars == QLatin1String(ErrorMeasureName(ErrorMeasure::kCi95))) chosen = m_pCi95Act;
+    chosen->setChecked(true);
 }
 
 void CMyView::WriteViewOptions() const {
     QSettings settings = ViewSettings();
     settings.setValue(QLatin1String(kShowScalesKey), ShowScales());
     settings.setValue(QLatin1String(kActualSizeKey), ActualSize());
+    settings.setValue(QLatin1String(kErrorBarsKey), QLatin1String(ErrorMeasureName(ErrorBars())));
+}
+
+QAction* CMyView::ErrorBarAction(ErrorMeasure measure) const {
+    switch (measure) {
+        case ErrorMeasure::kSem:
+            return m_pSemAct;
+        case ErrorMeasure::kCi95:
+            return m_pCi95Act;
+        default:
+            return m_pSdAct;
+    }
+}
+
+ErrorMeasure CMyView::ErrorBars() const {
+    if (m_pSemAct->isChecked()) return ErrorMeasure::kSem;
+    if (m_pCi95Act->isChecked()) return ErrorMeasure::kCi95;
+    return ErrorMeasure::kSd;
 }
 
 bool CMyView::ShowScales() const {
@@ -194,7 +236,10 @@ bool CMyView::ActualSize() const {
 }
 
 PlotOptions CMyView::DrawingOptions() const {
-    return PlotOptions{ShowScales()};
+    PlotOptions options;
+    options.scales = ShowScales();
+    options.errorMeasure = ErrorBars();
+    return options;
 }
 
 }  // namespace lumo

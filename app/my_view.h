@@ -40,6 +40,10 @@ class CMyView : public QWidget, public IDocumentView {
     // on at first) and the classic fixed-size drawing instead of fitting the picture to the
     // pane ("実寸で表示", off at first).
     QAction* ShowScalesAction() const { return m_pScalesAct; }
+    // The group plots' bars ("エラーバー": SD at first, SEM or the 95 % confidence interval),
+    // kept in the settings; `lumo --run --plot` always draws SD.
+    QAction* ErrorBarAction(ErrorMeasure measure) const;
+    ErrorMeasure ErrorBars() const;
     QAction* ActualSizeAction() const { return m_pActualSizeAct; }
     bool ShowScales() const;
     bool ActualSize() const;
@@ -79,6 +83,9 @@ class CMyView : public QWidget, public IDocumentView {
     QAction* m_pSaveFineAct = nullptr;
     QAction* m_pScalesAct = nullptr;
     QAction* m_pActualSizeAct = nullptr;
+    QAction* m_pSdAct = nullptr;
+    QAction* m_pSemAct = nullptr;
+    QAction* m_pCi95Act = nullptr;
     bool m_bShowedPlot = false;
 };
 

@@ -4,6 +4,7 @@
 #include <QLineF>
 #include <QPainter>
 #include <QPen>
+#include <QPolygonF>
 
 #include <algorithm>
 #include <cmath>
@@ -163,6 +164,105 @@ void QPainterSurface::TextOut(int x, int y, std::string_view utf8) {
     m_painter.setPen(Qt::black);
     m_painter.drawText(QPointF(x, y + metrics.ascent()), text);
     m_painter.restore();
+}
+
+namespace {
+
+QFont SizedFont(const QFont& base, double size) {
+    QFont font = base;
+    font.setPixelSize(std::max(1, static_cast<int>(std::lround(size))));
+    return font;
+}
+
+QPen StrokePen(const Stroke& stroke) {
+    QPen pen(ToQColor(stroke.color), stroke.width,
+             stroke.style == LineStyle::kDashed ? Qt::DashLine : Qt::SolidLine, Qt::FlatCap,
+             Qt::RoundJoin);
+    return pen;
+}
+
+QPolygonF ToPolygon(std::span<const PointF> points) {
+    QPolygonF polygon;
+    polygon.reserve(static_cast<qsizetype>(points.size()));
+    for (const PointF& p : points) polygon << QPointF(p.x, p.y);
+    return polygon;
+}
+
+}  // namespace
+
+void QPainterSurface::Polyline(std::span<const PointF> points, const Stroke& stroke) {
+    m_painter.save();
+    m_painter.setRenderHint(QPainter::Antialiasing, true);
+    m_painter.setPen(StrokePen(stroke));
+    m_painter.setBrush(Qt::NoBrush);
+    m_painter.drawPolyline(ToPolygon(points));
+    m_painter.restore();
+}
+
+void QPainterSurface::FillPolygon(std::span<const PointF> points, const Rgb& fill) {
+    m_painter.save();
+    m_painter.setRenderHint(QPainter::Antialiasing, true);
+    m_painter.setPen(Qt::NoPen);
+    m_painter.setBrush(ToQColor(fill));
+    m_painter.drawPolygon(ToPolygon(points));
+    m_painter.restore();
+}
+
+void QPainterSurface::Marker(const PointF& centre, double radius, MarkerShape shape,
+                             const Rgb& fill, const Stroke& outline) {
+    m_painter.save();
+    m_painter.setRenderHint(QPainter::Antialiasing, true);
+    m_painter.setPen(StrokePen(outline));
+    m_painter.setBrush(ToQColor(fill));
+    const QPointF c(centre.x, centre.y);
+    const double r = radius;
+    switch (shape) {
+        case MarkerShape::kCircle:
+            m_painter.drawEllipse(c, r, r);
+            break;
+        case MarkerShape::kSquare:
+            m_painter.drawRect(QRectF(c.x() - r * 0.9, c.y() - r * 0.9, r * 1.8, r * 1.8));
+            break;
+        case MarkerShape::kTriangle: {
+            const QPointF pts[] = {c + QPointF(0.0, -r * 1.2), c + QPointF(r * 1.1, r * 0.8),
+                                   c + QPointF(-r * 1.1, r * 0.8)};
+            m_painter.drawPolygon(pts, 3);
+            break;
+        }
+        case MarkerShape::kDiamond: {
+            const QPointF pts[] = {c + QPointF(0.0, -r * 1.3), c + QPointF(r * 1.3, 0.0),
+                                   c + QPointF(0.0, r * 1.3), c + QPointF(-r * 1.3, 0.0)};
+            m_painter.drawPolygon(pts, 4);
+            break;
+        }
+    }
+    m_painter.restore();
+}
+
+void QPainterSurface::Label(const PointF& at, std::string_view utf8, double size, TextAlign align,
+                            const Rgb& color) {
+    const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    const QFont font = SizedFont(m_font, size);
+    const QFontMetricsF metrics(font);
+    const double width = metrics.horizontalAdvance(text);
+    double x = at.x;
+    if (align == TextAlign::kCentre) x -= width / 2.0;
+    if (align == TextAlign::kRight) x -= width;
+    m_painter.save();
+    m_painter.setRenderHint(QPainter::TextAntialiasing, true);
+    m_painter.setFont(font);
+    m_painter.setPen(ToQColor(color));
+    m_painter.drawText(QPointF(x, at.y + metrics.ascent()), text);
+    m_painter.restore();
+}
+
+double QPainterSurface::LabelWidth(std::string_view utf8, double size) const {
+    const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    return QFontMetricsF(SizedFont(m_font, size)).horizontalAdvance(text);
+}
+
+double QPainterSurface::LabelHeight(double size) const {
+    return QFontMetricsF(SizedFont(m_font, size)).height();
 }
 
 }  // namespace lumo

@@ -36,6 +36,17 @@ class QPainterSurface : public IDrawSurface {
     void TextOut(int x, int y, std::string_view utf8) override;
     TextSize MeasureText(std::string_view utf8) const override;
 
+    // The newer kinds' primitives: antialiased, in the painter's own coordinates (its
+    // transform maps them onto a page or a fine picture); the fit mapping does not apply.
+    void Polyline(std::span<const PointF> points, const Stroke& stroke) override;
+    void FillPolygon(std::span<const PointF> points, const Rgb& fill) override;
+    void Marker(const PointF& centre, double radius, MarkerShape shape, const Rgb& fill,
+                const Stroke& outline) override;
+    void Label(const PointF& at, std::string_view utf8, double size, TextAlign align,
+               const Rgb& color) override;
+    double LabelWidth(std::string_view utf8, double size) const override;
+    double LabelHeight(double size) const override;
+
     // Draws the pane's coordinates scaled by `scale` and moved by `offset` on screen, with
     // antialiased lines. Lines keep their widths and the point markers (the circles and the
     // "●" character) their size in pixels, so that a small picture is not a blur of dots;

@@ -33,7 +33,10 @@ void PaintPlot(const CLumoDoc& doc, QPainter& painter, const QSize& size,
                const PlotOptions& options) {
     painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
     QPainterSurface surface(painter, PlotFont(), size.height());
-    DrawPlot(doc, surface, options);
+    PlotOptions framed = options;
+    framed.frame = {0.0, 0.0, static_cast<double>(size.width()),
+                    static_cast<double>(size.height())};
+    DrawPlot(doc, surface, framed);
 }
 
 QImage RenderPlotImage(const CLumoDoc& doc, const PictureOptions& options) {
@@ -43,7 +46,7 @@ QImage RenderPlotImage(const CLumoDoc& doc, const PictureOptions& options) {
     QPainter painter(&image);
     // The same picture, n device pixels per pane pixel: lines, markers and texts all grow.
     painter.scale(n, n);
-    PaintPlot(doc, painter, size, PlotOptions{options.scales});
+    PaintPlot(doc, painter, size, PlotOptions{options.scales, {}, options.errorMeasure});
     painter.end();
     return image;
 }
@@ -76,7 +79,11 @@ void PaintPrintedPage(const CLumoDoc& doc, QPainter& painter, const QRectF& page
     painter.restore();
 
     QPainterSurface surface(painter, PlotFont(), clientHeight, PrintedPlotRect(page, dotsPerInch));
-    DrawPlot(doc, surface, options);
+    // The newer kinds fill the area that the page mapping shows.
+    PlotOptions framed = options;
+    const QRectF area = PrintedPlotArea();
+    framed.frame = {area.left(), area.top(), area.width(), area.height()};
+    DrawPlot(doc, surface, framed);
 }
 
 void PrintPlot(const CLumoDoc& doc, QPrinter& printer, int clientHeight, const PlotOptions& options,
@@ -121,7 +128,8 @@ bool SavePlotPicture(const CLumoDoc& doc, const QString& path, QString* error,
         svg.setTitle(QStringLiteral("Lumo"));
         QPainter painter;
         painted = painter.begin(&svg);
-        if (painted) PaintPlot(doc, painter, size, PlotOptions{options.scales});
+        if (painted)
+            PaintPlot(doc, painter, size, PlotOptions{options.scales, {}, options.errorMeasure});
     } else {
         // One point of the page per pixel of the pane, so the page is the picture.
         QPdfWriter pdf(&file);
@@ -131,7 +139,8 @@ bool SavePlotPicture(const CLumoDoc& doc, const QString& path, QString* error,
         pdf.setTitle(QStringLiteral("Lumo"));
         QPainter painter;
         painted = painter.begin(&pdf);
-        if (painted) PaintPlot(doc, painter, size, PlotOptions{options.scales});
+        if (painted)
+            PaintPlot(doc, painter, size, PlotOptions{options.scales, {}, options.errorMeasure});
     }
     if (!painted) {
         file.cancelWriting();

@@ -19,6 +19,7 @@ class CLumoDoc;
 struct PictureOptions {
     bool scales = false;  // the scales as the pane's "目盛りを表示" shows them
     int resolution = 1;   // pixels of a PNG per pixel of the pane; SVG and PDF stay vector
+    ErrorMeasure errorMeasure = ErrorMeasure::kSd;  // the group bars, as the pane shows them
 };
 inline constexpr int kMaxPictureResolution = 8;
 

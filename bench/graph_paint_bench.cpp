@@ -7,6 +7,10 @@
 #include "graph/recording_surface.h"
 #include "tests/graph/plot_examples.h"
 #include "worksheet/lumo_doc.h"
+#include "worksheet/plot_description.h"
+
+#include <cmath>
+#include <vector>
 
 namespace {
 
@@ -74,5 +78,35 @@ void BM_PaintScatchardExampleClassic(benchmark::State& state) {
     Paint(state, doc, false);
 }
 BENCHMARK(BM_PaintScatchardExampleClassic);
+
+// The largest plots of the newer kinds: 100 values in two groups (the readers' capacity), all
+// close together so that the sideways spread works hardest; and a fitted curve of 100 points
+// with its residual strip.
+void BM_PaintLargestGroupPlot(benchmark::State& state) {
+    std::vector<double> groups[2];
+    for (int i = 0; i < 100; ++i) groups[i % 2].push_back(5.0 + 0.01 * (i % 7));
+    lumo::CLumoDoc doc;
+    doc.m_plot = lumo::GroupPlot(groups, {}, "y", lumo::GroupCentre::kMean);
+    Paint(state, doc);
+}
+BENCHMARK(BM_PaintLargestGroupPlot);
+
+void BM_PaintLargestCurvePlot(benchmark::State& state) {
+    std::vector<double> s;
+    std::vector<double> v;
+    const auto curve = [](double x) { return 5.0 * x / (2.0 + x); };
+    for (int i = 0; i < 100; ++i) {
+        s.push_back(0.1 * (i + 1));
+        v.push_back(curve(s.back()) * (1.0 + 0.02 * std::sin(i)));
+    }
+    lumo::CLumoDoc doc;
+    doc.m_plot = lumo::XyPlot(s, v, "[s]", "v");
+    doc.m_plot.kind = lumo::PlotKind::kCurve;
+    lumo::AddCurve(doc.m_plot, "fit", lumo::CurveStyle::kSolid, curve, "fit");
+    lumo::AddResiduals(doc.m_plot, curve);
+    lumo::FitAxes(doc.m_plot);
+    Paint(state, doc);
+}
+BENCHMARK(BM_PaintLargestCurvePlot);
 
 }  // namespace

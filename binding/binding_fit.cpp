@@ -134,6 +134,43 @@ void WriteAicc(ReportFile& report, double aicc) {
     }
 }
 
+// B against F on natural axes: the one-site curve and, when fitted, the two-site curve, the
+// preferred one solid and the other dashed; residuals of the preferred one.
+PlotDescription BindingPlot(const BindingFit& fits, std::span<const double> f,
+                            std::span<const double> b) {
+    const std::vector<double> p1 = fits.oneSite.parameters;
+    const auto one = [p1](double x) { return p1[0] * x / (p1[1] + x); };
+    PlotDescription plot = XyPlot(f, b, "F", "B");
+    plot.kind = PlotKind::kCurve;
+    plot.xAxis.includeZero = plot.yAxis.includeZero = true;
+    plot.series.front().legend = "データ";
+    const double to = SeriesXRange(plot).second;
+    const bool two = fits.twoSiteUsable;
+    const bool prefer2 = fits.preferTwoSites;
+    AddCurve(plot, "one_site", prefer2 ? CurveStyle::kDashed : CurveStyle::kSolid, one, 0.0, to,
+             "１部位");
+    if (!prefer2) {
+        plot.notes = {ParameterNote("Bmax", fits.oneSite, 0), ParameterNote("Kd", fits.oneSite, 1)};
+        AddResiduals(plot, one);
+    }
+    if (two) {
+        const std::vector<double> p2 = fits.twoSite.parameters;
+        const auto both = [p2](double x) {
+            return p2[0] * x / (p2[1] + x) + p2[2] * x / (p2[3] + x);
+        };
+        AddCurve(plot, "two_site", prefer2 ? CurveStyle::kSolid : CurveStyle::kDashed, both, 0.0,
+                 to, "２部位");
+        if (prefer2) {
+            plot.notes = {
+                ParameterNote("Bmax1", fits.twoSite, 0), ParameterNote("Kd1", fits.twoSite, 1),
+                ParameterNote("Bmax2", fits.twoSite, 2), ParameterNote("Kd2", fits.twoSite, 3)};
+            AddResiduals(plot, both);
+        }
+    }
+    FitAxes(plot);
+    return plot;
+}
+
 }  // namespace
 
 const CurveModel kOneSiteModel = {2, EvaluateOneSite};
@@ -301,6 +338,11 @@ bool OnBindingFit(AnalysisContext& ctx) {
         doc.m_dBmax1 = doc.m_dKa1 = doc.m_dBmax2 = doc.m_dKa2 = kNaN;
     }
     doc.UpdateAllViews(ctx.Sender());
+
+    if (fits.oneSiteUsable) {
+        doc.m_plot = BindingPlot(fits, f, b);
+        doc.UpdateAllViews(ctx.Sender());
+    }
 
     nlohmann::ordered_json& record = ctx.Record();
     record["n"] = n;

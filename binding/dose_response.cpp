@@ -302,11 +302,11 @@ bool OnDoseResponse(AnalysisContext& ctx) {
     }
     doc.m_nCount = plotted;
     // The axes carry the user's column titles when the worksheet has them.
-    const bool titled = rows.titles.size() >= 2;
-    PlotDescription plot = XyPlot(data.conc, data.y, titled ? rows.titles.front() : "濃度",
-                                  titled ? rows.titles.back() : "反応");
+    PlotDescription plot = XyPlot(data.conc, data.y, TitleOr(rows.titles, 0, "濃度"),
+                                  LastTitleOr(rows.titles, "反応"));
     plot.kind = PlotKind::kCurve;
     plot.xAxis.log = true;
+    plot.series.front().legend = "データ";
     if (dr.usable) {
         const std::vector<double> p = fit.parameters;
         const auto curve = [p](double c) {
@@ -324,9 +324,8 @@ bool OnDoseResponse(AnalysisContext& ctx) {
             if (std::isfinite(c)) read.points.push_back({c, u["response"].get<double>()});
         }
         if (!read.points.empty()) plot.series.push_back(std::move(read));
-        plot.notes.push_back(ec50Name + "= " + SigText(ec50));
-        plot.notes.push_back("HillSlope= " + SigText(fit.parameters[3]) + " ± " +
-                             SigText(fit.standardErrors[3]));
+        plot.notes = {ec50Name + " = " + SigText(ec50), ParameterNote("LogEC50", fit, 2),
+                      ParameterNote("HillSlope", fit, 3)};
     }
     FitAxes(plot);
     doc.m_plot = std::move(plot);

@@ -111,4 +111,10 @@ void RecordParameters(nlohmann::ordered_json& out, std::initializer_list<const c
     }
 }
 
+std::string ParameterNote(std::string_view name, const CurveFit& fit, size_t j) {
+    std::string note = std::string(name) + " = " + SigText(fit.parameters[j]);
+    if (fit.HasErrors()) note += " ± " + SigText(fit.standardErrors[j]);
+    return note;
+}
+
 }  // namespace lumo

@@ -43,6 +43,9 @@ void WriteFitSummary(ReportFile& report, const CurveFit& fit);
 // "ss", "df", "sy_x", "r_squared" (nulls unless `usable`), "iterations", "converged".
 void RecordFitSummary(nlohmann::ordered_json& out, const CurveFit& fit, bool usable);
 
+// "Vmax = 1.234 ± 0.05678" for the legend of a fitted curve (the estimate alone without errors).
+std::string ParameterNote(std::string_view name, const CurveFit& fit, size_t j);
+
 // The estimates under `names` (when the fit has them), then their "_se", then their "_ci95"
 // as [lower, upper]; nulls where the fit has no errors.
 void RecordParameters(nlohmann::ordered_json& out, std::initializer_list<const char*> names,

@@ -1,5 +1,6 @@
 #include "binding/lineweaver_burk.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "binding/binding_results.h"
@@ -76,6 +77,21 @@ bool OnLineweaverBurkPlots(AnalysisContext& ctx) {
     report.Printf("Km= %f\n", slope / intercept);
     report.Printf("Vmax= %f\n", 1.0 / intercept);
     AddLineweaverBurkResults(ctx, report, rows.x.data(), rows.y.data(), n, slope, intercept, r);
+
+    // The reciprocals and the fitted line from -1/Km (or from the smallest 1/[s] when that
+    // lies further left) through the largest 1/[s].
+    PlotDescription plot =
+        XyPlot({rs, static_cast<size_t>(n)}, {rv, static_cast<size_t>(n)}, "1/[s]", "1/[v]");
+    plot.kind = PlotKind::kLineweaverBurk;
+    const auto [lo, hi] = SeriesXRange(plot);
+    const double from = std::min(-intercept / slope, lo);
+    if (std::isfinite(from) && std::isfinite(hi)) {
+        AddCurve(
+            plot, "fit", CurveStyle::kSolid,
+            [slope, intercept](double x) { return slope * x + intercept; }, from, hi);
+    }
+    FitAxes(plot);
+    doc.m_plot = std::move(plot);
     return ctx.FinishReport(report, kReportName);
 }
 

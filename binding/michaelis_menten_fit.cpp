@@ -159,6 +159,26 @@ bool OnMichaelisMentenFit(AnalysisContext& ctx) {
     doc.m_dLbIntercept = usable ? 1.0 / fit.parameters[0] : kNaN;
     doc.UpdateAllViews(ctx.Sender());
 
+    if (usable) {
+        // On natural axes: v against [s] with the fitted hyperbola from the origin, and the
+        // residuals below.
+        const double vmax = fit.parameters[0];
+        const double km = fit.parameters[1];
+        const auto curve = [vmax, km](double x) { return vmax * x / (km + x); };
+        PlotDescription plot =
+            XyPlot(s, v, TitleOr(rows.titles, 0, "[s]"), LastTitleOr(rows.titles, "v"));
+        plot.kind = PlotKind::kCurve;
+        plot.xAxis.includeZero = plot.yAxis.includeZero = true;
+        plot.series.front().legend = "データ";
+        AddCurve(plot, "fit", CurveStyle::kSolid, curve, 0.0, SeriesXRange(plot).second,
+                 "Michaelis-Menten");
+        AddResiduals(plot, curve);
+        plot.notes = {ParameterNote("Vmax", fit, 0), ParameterNote("Km", fit, 1)};
+        FitAxes(plot);
+        doc.m_plot = std::move(plot);
+        doc.UpdateAllViews(ctx.Sender());
+    }
+
     nlohmann::ordered_json& record = ctx.Record();
     record["n"] = n;
     RecordParameters(record, {"vmax", "km"}, usable ? fit : CurveFit{});

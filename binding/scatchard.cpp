@@ -1,5 +1,7 @@
 #include "binding/scatchard.h"
 
+#include <cmath>
+
 #include "binding/binding_results.h"
 #include "binding/conic.h"
 #include "binding/simplex_fit.h"
@@ -84,6 +86,34 @@ void PublishLines(AnalysisContext& ctx, ReportFile& report, const Conic& conic) 
     report.Printf("   Kd = %f;    Bmax= %f \n", 1.0 / lines.m2, lines.b2);
 }
 
+// The Scatchard picture as data, for --json: the points (the marked ones again as "marked"),
+// the two-site curve over the points' bound range and each site's line from its intercept
+// Ka·Bmax on the y axis to its capacity Bmax on the x axis.
+void DescribeScatchard(CLumoDoc& doc, const PairRows& rows) {
+    PlotDescription plot = XyPlot(rows.x, rows.y, "Bound", "B/F");
+    plot.kind = PlotKind::kScatchard;
+    PlotSeries marked{"marked", {}, {}};
+    for (int i = 0; i < rows.Count(); ++i) {
+        if (rows.marked[static_cast<size_t>(i)]) marked.points.push_back({rows.x[i], rows.y[i]});
+    }
+    plot.series.push_back(std::move(marked));
+    const double k1 = doc.m_dKa1, b1 = doc.m_dBmax1, k2 = doc.m_dKa2, b2 = doc.m_dBmax2;
+    // Bound/free of two independent site classes at bound amount e: the smaller root of
+    // y² + F·y + G = 0.
+    const auto twoSite = [=](double e) {
+        const double f = e * (k1 + k2) - k1 * b1 - k2 * b2;
+        const double g = e * e * k2 * k1 - e * k2 * k1 * (b1 + b2);
+        return (std::sqrt(f * f - 4.0 * g) - f) * 0.5;
+    };
+    AddCurve(plot, "two_site", CurveStyle::kSolid, twoSite, doc.m_dXMin, doc.m_dXMax);
+    AddCurve(
+        plot, "site_1", CurveStyle::kSolid, [=](double e) { return k1 * (b1 - e); }, 0.0, b1);
+    AddCurve(
+        plot, "site_2", CurveStyle::kSolid, [=](double e) { return k2 * (b2 - e); }, 0.0, b2);
+    FitAxes(plot);
+    doc.m_plot = std::move(plot);
+}
+
 void ShowGraphHint(AnalysisContext& ctx) {
     ctx.Messages().MessageBox("下部のウインドウを大きく");
 }
@@ -110,6 +140,7 @@ bool OnScatchardPlots(AnalysisContext& ctx) {
     const ConicPoint* p = data.marked;
     const Conic conic = SolveConicThroughPoints(p[0], p[1], p[2], p[3]);
     PublishLines(ctx, report, conic);
+    DescribeScatchard(ctx.Doc(), data.rows);
     AddScatchardResults(ctx, report, data.rows.Count(), data.marked, conic);
     const bool reported = ctx.FinishReport(report, kReportName);
     ShowGraphHint(ctx);
@@ -139,6 +170,7 @@ bool OnScatchardSimplex(AnalysisContext& ctx) {
 
     if (!ctx.OpenReport(report, kReportName, "a")) return false;
     PublishLines(ctx, report, fit.conic);
+    DescribeScatchard(ctx.Doc(), data.rows);
     AddScatchardResults(ctx, report, data.rows.Count(), data.marked, fit.conic, &fit, &start);
     const bool reported = ctx.FinishReport(report, kReportName);
     ShowGraphHint(ctx);

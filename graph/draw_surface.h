@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
 #include <string_view>
 
 namespace lumo {
@@ -46,6 +47,27 @@ inline TextSize EstimateTextSize(std::string_view utf8) {
     return {width, 20};
 }
 
+// The newer plot kinds draw in fractional surface units with primitives that carry their own
+// style, so nothing depends on a pen left selected by an earlier call.
+struct PointF {
+    double x = 0.0;
+    double y = 0.0;
+    friend bool operator==(const PointF&, const PointF&) = default;
+};
+
+enum class LineStyle { kSolid, kDashed };
+
+struct Stroke {
+    double width = 1.0;
+    Rgb color{};
+    LineStyle style = LineStyle::kSolid;
+    friend bool operator==(const Stroke&, const Stroke&) = default;
+};
+
+enum class MarkerShape { kCircle, kSquare, kTriangle, kDiamond };
+
+enum class TextAlign { kLeft, kCentre, kRight };
+
 class IDrawSurface {
   public:
     virtual ~IDrawSurface() = default;
@@ -74,6 +96,25 @@ class IDrawSurface {
     virtual void TextOut(int x, int y, std::string_view utf8) = 0;
     // The box that TextOut would fill for `utf8`; the scales lay their numbers out with it.
     virtual TextSize MeasureText(std::string_view utf8) const { return EstimateTextSize(utf8); }
+
+    // The newer kinds' primitives. A surface that only serves the classic pictures may leave
+    // them drawing nothing.
+    // Straight segments through `points`, antialiased.
+    virtual void Polyline(std::span<const PointF> /*points*/, const Stroke& /*stroke*/) {}
+    // The polygon through `points` filled with `fill`, without an outline.
+    virtual void FillPolygon(std::span<const PointF> /*points*/, const Rgb& /*fill*/) {}
+    // A point marker: a shape of the given radius centred on `centre`, filled and outlined.
+    virtual void Marker(const PointF& /*centre*/, double /*radius*/, MarkerShape /*shape*/,
+                        const Rgb& /*fill*/, const Stroke& /*outline*/) {}
+    // Text of `size` units (the font's pixel height) on a transparent ground; `at` is the top
+    // of its box, on its left edge, centre or right edge as `align` says.
+    virtual void Label(const PointF& /*at*/, std::string_view /*utf8*/, double /*size*/,
+                       TextAlign /*align*/, const Rgb& /*color*/) {}
+    // The width and height that Label would take.
+    virtual double LabelWidth(std::string_view utf8, double size) const {
+        return EstimateTextSize(utf8).width * size / 14.0;
+    }
+    virtual double LabelHeight(double size) const { return size * 20.0 / 14.0; }
 };
 
 }  // namespace lumo

@@ -109,11 +109,20 @@ void DrawLineweaverBurk(const CLumoDoc& doc, PlotPainter& p, const PlotOptions& 
     }
 
     // The fitted line from its x-axis intercept -1/Km, k pixels left of the origin, to the first
-    // stored point.
+    // stored point. That end lies on the line only by chance (rows entered from high to low
+    // [s] make it a stub, and a direct fit's line passes elsewhere), so with the scales the
+    // line runs along the fit to the largest 1/[s].
     const double k = Trunc32((doc.m_dLbIntercept / doc.m_dLbSlope) / sx);
     previous = p.SelectPen(kCurvePen);
     p.MoveTo(x0 - k, y0);
-    p.LineTo(PixelCount(doc.m_dX[0], sx) + x0, y0 - PixelCount(doc.m_dY[0], sy));
+    if (options.scales && PointCount(doc) > 0) {
+        double xEnd = doc.m_dX[0];
+        for (int i = 1; i < PointCount(doc); ++i) xEnd = std::max(xEnd, doc.m_dX[i]);
+        const double yEnd = doc.m_dLbSlope * xEnd + doc.m_dLbIntercept;
+        p.LineTo(PixelCount(xEnd, sx) + x0, y0 - PixelCount(yEnd, sy));
+    } else {
+        p.LineTo(PixelCount(doc.m_dX[0], sx) + x0, y0 - PixelCount(doc.m_dY[0], sy));
+    }
     p.SetPen(previous);
 
     if (options.scales) {
@@ -129,6 +138,11 @@ void DrawLineweaverBurk(const CLumoDoc& doc, PlotPainter& p, const PlotOptions& 
 }  // namespace
 
 void DrawPlot(const CLumoDoc& doc, IDrawSurface& surface, const PlotOptions& options) {
+    if (options.scales && IsDrawnKind(doc.m_plot.kind)) {
+        SetUpPrinting(surface);
+        DrawDescription(doc.m_plot, surface, options.frame, options.errorMeasure);
+        return;
+    }
     PlotPainter painter(surface);
     if (doc.m_nScatchard == 1) {
         DrawScatchard(doc, painter, options);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "graph/draw_surface.h"
+#include "graph/plot_kinds.h"
 #include "worksheet/lumo_doc.h"
 
 namespace lumo {
@@ -22,9 +23,14 @@ struct PlotOptions {
     // Tick marks with numbers on both axes, the titles laid out around them. Off draws the
     // classic picture, primitive for primitive.
     bool scales = false;
+    // With the scales, the newer kinds fill this frame (the pane, the picture, the page) and
+    // draw group bars in this measure.
+    FrameBox frame{};
+    ErrorMeasure errorMeasure = ErrorMeasure::kSd;
 };
 
-// Draws the plot that the record's mode flags select. Every paint redraws everything; nothing
+// With the scales on and a description of a newer kind, draws the description; otherwise the
+// plot that the record's mode flags select. Every paint redraws everything; nothing
 // is kept between calls. When the surface prints, the pane is mapped onto the page once, before
 // anything is drawn.
 void DrawPlot(const CLumoDoc& doc, IDrawSurface& surface, const PlotOptions& options = {});

@@ -431,4 +431,61 @@ void DrawLineweaverScales(PlotPainter& p, double sx, double sy, double kPixels, 
     layout.Draw();
 }
 
+AxisScale LinearScale(double min, double max, int maxTicks) {
+    AxisScale out;
+    const double span = max - min;
+    if (!std::isfinite(span) || !(span > 0.0)) return out;
+    maxTicks = std::max(maxTicks, 2);
+    TickStep step = TickStepAtLeast(span / maxTicks);
+    long long first = 0;
+    long long last = 0;
+    for (int attempt = 0; attempt < 64; ++attempt) {
+        const double v = step.Value();
+        first = static_cast<long long>(std::ceil(min / v - 1e-9));
+        last = static_cast<long long>(std::floor(max / v + 1e-9));
+        if (last - first + 1 <= maxTicks) break;
+        step = step.Next();
+    }
+    double maxAbs = 0.0;
+    for (long long i = first; i <= last; ++i) {
+        maxAbs = std::max(maxAbs, std::fabs(TickValue(i, step)));
+    }
+    const int magnitude = maxAbs > 0.0 ? DecimalExponent(maxAbs) : 0;
+    const bool usePower = magnitude > kLargestPlainPower || step.exponent < kFinestPlainStep;
+    out.power = usePower && maxAbs > 0.0 ? magnitude : 0;
+    const int decimals = std::max(0, out.power - step.exponent);
+    for (long long i = first; i <= last; ++i) {
+        const double value = TickValue(i, step);
+        out.ticks.push_back({value, FormatTick(value, out.power, decimals)});
+    }
+    return out;
+}
+
+AxisScale LogScale(double min, double max, int maxTicks) {
+    AxisScale out;
+    if (!(min > 0.0) || !(max > min) || !std::isfinite(max)) return out;
+    const int lo = DecimalExponent(min);
+    const int hi = DecimalExponent(max);
+    const bool fine = hi - lo < 3;
+    // Every k-th decade when there are more than the axis has room for.
+    const int every = std::max(1, (hi - lo + 1 + maxTicks - 1) / std::max(maxTicks, 1));
+    for (int e = lo; e <= hi; ++e) {
+        for (int m : {1, 2, 5}) {
+            if (m != 1 && !fine) continue;
+            if (m == 1 && (e - lo) % every != 0) continue;
+            const double value = TickValue(m, TickStep{1, e});
+            if (value < min * (1.0 - 1e-12) || value > max * (1.0 + 1e-12)) continue;
+            // Plain decimals from 0.0001 to 10000, powers of ten beyond.
+            std::string text;
+            if (e >= -4 && e <= kLargestPlainPower) {
+                text = FormatTick(value, 0, std::max(0, -e));
+            } else {
+                text = (m == 1 ? "" : std::to_string(m) + "\xC3\x97") + PowerOfTenText(e).substr(2);
+            }
+            out.ticks.push_back({value, text});
+        }
+    }
+    return out;
+}
+
 }  // namespace lumo

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "graph/plot_painter.h"
 
@@ -38,6 +39,24 @@ std::string FormatTick(double value, int power, int decimals);
 
 // "×10³", "×10⁻⁴": the factor that an axis title carries when its numbers are in units of it.
 std::string PowerOfTenText(int power);
+
+// One numbered tick of an axis of the newer kinds.
+struct AxisTick {
+    double value = 0.0;
+    std::string text;
+};
+
+// The ticks of an axis from `min` to `max`: at most `maxTicks` of them (at least two) at a
+// step of 1, 2 or 5 times a power of ten, numbered in units of 10^power when the numbers would
+// be long (the axis title then carries PowerOfTenText(power)).
+struct AxisScale {
+    std::vector<AxisTick> ticks;
+    int power = 0;
+};
+AxisScale LinearScale(double min, double max, int maxTicks);
+// A logarithmic axis: the powers of ten inside [min, max], with 2 and 5 between them when
+// fewer than three decades are shown, at most `maxTicks`.
+AxisScale LogScale(double min, double max, int maxTicks);
 
 // Both scales of the Scatchard plot and its axis titles, laid out around the numbers; `sx` and
 // `sy` are the data units per pixel.

@@ -127,9 +127,54 @@ std::vector<std::string> RecordingSurface::Log() const {
 
 void RecordingSurface::Clear() {
     m_primitives.clear();
+    m_shapes.clear();
     m_pen = Pen{};
     m_brush = StockBrush::kWhite;
     m_position = {};
+}
+
+void RecordingSurface::Polyline(std::span<const PointF> points, const Stroke& stroke) {
+    Shape& s = m_shapes.emplace_back();
+    s.kind = ShapeKind::kPolyline;
+    s.points.assign(points.begin(), points.end());
+    s.stroke = stroke;
+}
+
+void RecordingSurface::FillPolygon(std::span<const PointF> points, const Rgb& fill) {
+    Shape& s = m_shapes.emplace_back();
+    s.kind = ShapeKind::kPolygon;
+    s.points.assign(points.begin(), points.end());
+    s.fill = fill;
+}
+
+void RecordingSurface::Marker(const PointF& centre, double radius, MarkerShape shape,
+                              const Rgb& fill, const Stroke& outline) {
+    Shape& s = m_shapes.emplace_back();
+    s.kind = ShapeKind::kMarker;
+    s.points = {centre};
+    s.size = radius;
+    s.marker = shape;
+    s.fill = fill;
+    s.stroke = outline;
+}
+
+void RecordingSurface::Label(const PointF& at, std::string_view utf8, double size, TextAlign align,
+                             const Rgb& color) {
+    Shape& s = m_shapes.emplace_back();
+    s.kind = ShapeKind::kLabel;
+    s.points = {at};
+    s.text = std::string(utf8);
+    s.size = size;
+    s.align = align;
+    s.fill = color;
+}
+
+std::vector<Shape> RecordingSurface::ShapesOf(ShapeKind kind) const {
+    std::vector<Shape> out;
+    for (const Shape& s : m_shapes) {
+        if (s.kind == kind) out.push_back(s);
+    }
+    return out;
 }
 
 }  // namespace lumo

@@ -2,10 +2,49 @@
 
 #include <cmath>
 
+#include "stats/exact_distributions.h"
 #include "stats/exact_results.h"
 #include "worksheet/line_reader.h"
 
 namespace lumo {
+namespace {
+
+// The points, the regression line across their x range and the 95 % confidence band of the
+// mean response, ŷ ± t(0.975, n − 2)·s·√(1/n + (x − x̄)²/Sxx), which needs n ≥ 3.
+PlotDescription RegressionPlot(const double* x, const double* y, int n, double slope,
+                               double intercept, std::string xTitle, std::string yTitle) {
+    const auto count = static_cast<size_t>(n);
+    PlotDescription plot = XyPlot({x, count}, {y, count}, std::move(xTitle), std::move(yTitle));
+    plot.series.front().legend = "データ";
+    const auto line = [&](double v) { return intercept + slope * v; };
+    if (n >= 2 && std::isfinite(slope))
+        AddCurve(plot, "line", CurveStyle::kSolid, line, "回帰直線");
+    if (n >= 3 && std::isfinite(slope)) {
+        double mx = 0.0;
+        for (int i = 0; i < n; ++i) mx += x[i];
+        mx /= n;
+        double sxx = 0.0;
+        double sse = 0.0;
+        for (int i = 0; i < n; ++i) {
+            sxx += (x[i] - mx) * (x[i] - mx);
+            sse += (y[i] - line(x[i])) * (y[i] - line(x[i]));
+        }
+        const double s = std::sqrt(sse / (n - 2));
+        const double t = TUpperQuantile(n - 2, 0.025);
+        const auto half = [&](double v) {
+            return t * s * std::sqrt(1.0 / n + (v - mx) * (v - mx) / sxx);
+        };
+        AddCurve(
+            plot, "band_lower", CurveStyle::kSolid, [&](double v) { return line(v) - half(v); },
+            "95% 信頼帯");
+        AddCurve(plot, "band_upper", CurveStyle::kSolid,
+                 [&](double v) { return line(v) + half(v); });
+    }
+    FitAxes(plot);
+    return plot;
+}
+
+}  // namespace
 
 bool OnCorrelation(AnalysisContext& ctx) {
     static constexpr char kReportName[] = "SokanRes.txt";
@@ -50,6 +89,9 @@ bool OnCorrelation(AnalysisContext& ctx) {
     report.Printf("相関係数(r)= %f\n", spxy / std::sqrt(ssy * ssx));
     report.Printf("Y= %f X＋%f\n", slope, intercept);
     AddCorrelationResults(ctx, report, rows.x.data(), rows.y.data(), n);
+    doc.m_plot = RegressionPlot(rows.x.data(), rows.y.data(), n, slope, intercept,
+                                TitleOr(rows.titles, 0, "X"), LastTitleOr(rows.titles, "Y"));
+    doc.UpdateAllViews(ctx.Sender());
     return ctx.FinishReport(report, kReportName);
 }
 

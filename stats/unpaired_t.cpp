@@ -144,6 +144,10 @@ bool OnUnpairedTTest(AnalysisContext& ctx) {
         classic.significant = WriteDecision(report, df, std::fabs(tw), false);
     }
     AddUnpairedResults(ctx, report, group1.data(), N1, group2.data(), N2, classic);
+    const std::vector<double> plotted[] = {group1, group2};
+    const std::string names[] = {groups.groups[0].title, groups.groups[1].title};
+    doc.m_plot = GroupPlot(plotted, names, "値", GroupCentre::kMean);
+    doc.UpdateAllViews(ctx.Sender());
     return ctx.FinishReport(report, kReportName);
 }
 

@@ -131,6 +131,15 @@ const PlotCurve* PlotDescription::FindCurve(std::string_view name) const {
     return nullptr;
 }
 
+std::string TitleOr(std::span<const std::string> titles, size_t i, std::string fallback) {
+    return i < titles.size() && !titles[i].empty() ? titles[i] : std::move(fallback);
+}
+
+std::string LastTitleOr(std::span<const std::string> titles, std::string fallback) {
+    return titles.empty() ? std::move(fallback)
+                          : TitleOr(titles, titles.size() - 1, std::move(fallback));
+}
+
 GroupSummary SummarizeGroup(std::span<const double> values) {
     GroupSummary s;
     std::vector<double> sorted;
@@ -313,6 +322,7 @@ void FitAxes(PlotDescription& plot) {
     // Room for the bars of every measure the pane may switch to.
     for (int g = 0; g < static_cast<int>(plot.groups.size()); ++g) {
         for (ErrorMeasure m : {ErrorMeasure::kSd, ErrorMeasure::kCi95, ErrorMeasure::kIqr}) {
+            if (plot.centre == GroupCentre::kMedian && m != ErrorMeasure::kIqr) continue;
             const ErrorBar bar = MakeErrorBar(g + 1, plot.groups[static_cast<size_t>(g)], m);
             Take(bar.low, plot.yAxis.log, ylo, yhi);
             Take(bar.high, plot.yAxis.log, ylo, yhi);

@@ -130,6 +130,11 @@ struct PlotDescription {
 
 // --- Builders -------------------------------------------------------------------------------
 
+// Title i of a reading's title line (the first, or the last with LastTitleOr: the columns the
+// row readers take x and y from), or `fallback` when there is none or it is empty.
+std::string TitleOr(std::span<const std::string> titles, size_t i, std::string fallback);
+std::string LastTitleOr(std::span<const std::string> titles, std::string fallback);
+
 // Mean, SD, median and type-7 quartiles of one group; NaN where a value is undefined.
 GroupSummary SummarizeGroup(std::span<const double> values);
 

@@ -173,7 +173,9 @@ TEST(CommandLine, JsonPrintsTheRecordOrTheStopAndKeepsTheExitStatus) {
          "1,2\r\n2,4\r\n3,6\r\n",
          0,
          {"{\"analysis\":\"correlation\",\"status\":\"reported\",\"titles\":[],\"n\":3,",
-          "\"r\":1.0,", "\"r_ci95\":null,"}},
+          "\"r\":1.0,", "\"r_ci95\":null,",
+          ",\"plot\":{\"kind\":\"xy\",\"x_axis\":{\"title\":\"X\",",
+          "\"series\":[{\"name\":\"data\",\"points\":[[1.0,2.0],[2.0,4.0],[3.0,6.0]]}]"}},
         // A single pair: 0/0 everywhere, written as null.
         {"correlation",
          "1,2\r\n",

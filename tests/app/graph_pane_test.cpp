@@ -222,6 +222,34 @@ TEST(GraphPane, ViewOptionsStartWithScalesAndFittingAndPersist) {
     EXPECT_TRUE(again.Graph().ActualSize());
 }
 
+// With the scales, a t-test draws its group plot across the pane; the bars follow the
+// context menu's choice on screen and in copies, and the choice is kept.
+TEST(GraphPane, GroupPlotFillsThePaneAndFollowsTheErrorBarChoice) {
+    QImage sd;
+    {
+        FrameFixture f;
+        f.Graph().ShowScalesAction()->setChecked(true);
+        f.Type(QStringLiteral("3.1\n2.7\n4.4\n3.9\n////\n6\n7\n8\n"));
+        f.Trigger(cmd::kUnpairedTTest);
+        ASSERT_EQ(f.Doc().m_plot.kind, PlotKind::kGroups);
+        sd = f.GraphImage();
+        EXPECT_FALSE(test::IsBlank(sd));
+        // Drawn in the pane's own size: something dark near its right and bottom edges.
+        EXPECT_TRUE(HasDarkPixelIn(sd, QRect(sd.width() * 2 / 3, 0, sd.width() / 3, sd.height())));
+        EXPECT_EQ(f.Graph().ErrorBars(), ErrorMeasure::kSd);
+        f.Graph().ErrorBarAction(ErrorMeasure::kCi95)->setChecked(true);
+        EXPECT_NE(f.GraphImage(), sd);
+        f.Graph().OnCopyPlot();
+        EXPECT_EQ(QApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
+                  RenderPlotImage(f.Doc(), {true, 1, ErrorMeasure::kCi95}));
+        EXPECT_NE(RenderPlotImage(f.Doc(), {true, 1, ErrorMeasure::kCi95}),
+                  RenderPlotImage(f.Doc(), {true, 1, ErrorMeasure::kSd}));
+    }
+    FrameFixture again(false);
+    EXPECT_EQ(again.Graph().ErrorBars(), ErrorMeasure::kCi95);
+    again.Graph().ErrorBarAction(ErrorMeasure::kSd)->setChecked(true);
+}
+
 TEST(GraphPane, FittedPictureFollowsThePanesSize) {
     FrameFixture f;
     test::FillLineweaverExample(f.Doc());
