@@ -341,7 +341,6 @@ bool OnBindingFit(AnalysisContext& ctx) {
 
     if (fits.oneSiteUsable) {
         doc.m_plot = BindingPlot(fits, f, b);
-        doc.UpdateAllViews(ctx.Sender());
     }
 
     nlohmann::ordered_json& record = ctx.Record();

@@ -176,7 +176,6 @@ bool OnMichaelisMentenFit(AnalysisContext& ctx) {
         plot.notes = {ParameterNote("Vmax", fit, 0), ParameterNote("Km", fit, 1)};
         FitAxes(plot);
         doc.m_plot = std::move(plot);
-        doc.UpdateAllViews(ctx.Sender());
     }
 
     nlohmann::ordered_json& record = ctx.Record();

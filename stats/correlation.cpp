@@ -91,7 +91,6 @@ bool OnCorrelation(AnalysisContext& ctx) {
     AddCorrelationResults(ctx, report, rows.x.data(), rows.y.data(), n);
     doc.m_plot = RegressionPlot(rows.x.data(), rows.y.data(), n, slope, intercept,
                                 TitleOr(rows.titles, 0, "X"), LastTitleOr(rows.titles, "Y"));
-    doc.UpdateAllViews(ctx.Sender());
     return ctx.FinishReport(report, kReportName);
 }
 

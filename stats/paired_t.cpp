@@ -68,7 +68,6 @@ bool OnPairedTTest(AnalysisContext& ctx) {
     AddPairedResults(ctx, report, rows.x.data(), rows.y.data(), n, significant);
     doc.m_plot = BeforeAfterPlot(rows.x, rows.y, TitleOr(rows.titles, 0, ""),
                                  LastTitleOr(rows.titles, ""), "値");
-    doc.UpdateAllViews(ctx.Sender());
     return ctx.FinishReport(report, kReportName);
 }
 

@@ -182,6 +182,10 @@ TEST(Scales, KeepThePlotItselfAsTheClassicPictureDrawsIt) {
                plot.back().find("●") == std::string::npos) {
             plot.pop_back();
         }
+        // Except the Lineweaver-Burk line's end: with the scales it lies on the fit above the
+        // largest 1/[s], (1, 19/14 + 0.625), not on the first stored point.
+        std::replace(plot.begin(), plot.end(), std::string("line 16,410 600,10"),
+                     std::string("line 16,410 600,14"));
         const std::vector<std::string> all = scaled.Log();
         ASSERT_GT(all.size(), plot.size());
         EXPECT_EQ(std::vector<std::string>(all.begin(), all.begin() + plot.size()), plot);
