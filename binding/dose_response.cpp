@@ -157,8 +157,13 @@ double InterpolateConcentration(std::span<const double> p, double response) {
 DoseResponseFit FitDoseResponse(std::span<const double> x, std::span<const double> y) {
     DoseResponseFit result;
     const size_t n = std::min(x.size(), y.size());
-    if (n == 0) {
-        result.fit = FitCurve(kFourParameterLogisticModel, x, y, result.start);
+    // A value that is not finite has no place in the order of concentrations (and would
+    // never equal itself when replicates are grouped): no start, and the solver refuses.
+    const auto finite = [](double v) { return std::isfinite(v); };
+    if (n == 0 || !std::all_of(x.begin(), x.end(), finite) ||
+        !std::all_of(y.begin(), y.end(), finite)) {
+        const double none[] = {kNaN, kNaN, kNaN, kNaN};
+        result.fit = FitCurve(kFourParameterLogisticModel, x, y, none);
         return result;
     }
     // The mean response at each concentration, in the order of concentration: replicates
