@@ -201,6 +201,20 @@ TEST(DoseResponse, BadInputStopsWithAMessage) {
     }
 }
 
+// The fit on its own, as the fuzzer calls it: a value that is not finite gives no fit, and
+// no hang (a NaN never equals itself when replicates are grouped).
+TEST(DoseResponse, NonFiniteValuesGiveNoFit) {
+    const double nan = std::nan("");
+    const double inf = INFINITY;
+    const std::vector<double> good = {-2, -1, 0, 1, 2, 3};
+    for (const double bad : {nan, inf, -inf}) {
+        std::vector<double> x = good, y = {1, 2, 5, 8, 9, 9.5};
+        x[2] = bad;
+        EXPECT_FALSE(FitDoseResponse(x, y).usable);
+        EXPECT_FALSE(FitDoseResponse(good, x).usable);
+    }
+}
+
 TEST(DoseResponse, CommandLineJson) {
     test::TempDir cwd;
     test::WriteFile(cwd.File("d.txt"), kReferences[2].worksheet);
