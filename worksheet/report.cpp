@@ -207,6 +207,9 @@ void AnalysisContext::AppendOverCapacityPrompt(int capacity) {
 }
 
 bool AnalysisContext::AcceptReading(const Reading& reading) {
+    // What this reading found, never what an earlier run in the same context left behind.
+    SetTitles(reading.titles);
+    m_faultLine = -1;
     if (reading.end == ReadEnd::kOverCapacity) {
         AppendOverCapacityPrompt(reading.capacity);
         return false;
@@ -216,7 +219,6 @@ bool AnalysisContext::AcceptReading(const Reading& reading) {
         AppendNoDataMessage();
         return false;
     }
-    SetTitles(reading.titles);
     return true;
 }
 

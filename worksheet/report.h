@@ -134,8 +134,8 @@ class AnalysisContext {
 
     // The checks every analysis makes after reading, in this order: more rows than the reader
     // takes (the over-capacity prompt), a line that does not read (StopAtFault), no data (the
-    // no-data message). Returns true when the analysis may go on, after publishing the reading's
-    // titles; false when the run has stopped with its message.
+    // no-data message). The reading's titles are published either way. Returns true when the
+    // analysis may go on; false when the run has stopped with its message.
     bool AcceptReading(const Reading& reading);
     // Stops the run at a line that does not read: its message behind the prompt separator, and
     // the line remembered for the desktop program's caret. Returns false.
