@@ -4,9 +4,14 @@
 #include "binding/lineweaver_burk.h"
 #include "binding/michaelis_menten_fit.h"
 #include "binding/scatchard.h"
+#include "stats/anova.h"
 #include "stats/correlation.h"
+#include "stats/grubbs.h"
+#include "stats/kruskal_wallis.h"
+#include "stats/mann_whitney.h"
 #include "stats/paired_t.h"
 #include "stats/rejection.h"
+#include "stats/signed_rank.h"
 #include "stats/unpaired_t.h"
 
 namespace lumo {
@@ -17,6 +22,12 @@ constexpr AnalysisEntry kAnalyses[] = {
     {"paired-t", "paired t-test (PairedTRes.txt)", OnPairedTTest},
     {"rejection", "rejection test of one value marked with X (KikyakuRes.txt)", OnRejectionTest},
     {"correlation", "correlation coefficient and regression line (SokanRes.txt)", OnCorrelation},
+    {"mann-whitney", "Mann-Whitney U test of two groups (MannWhitneyRes.txt)", OnMannWhitney},
+    {"wilcoxon", "Wilcoxon signed-rank test of pairs (WilcoxonRes.txt)", OnWilcoxon},
+    {"anova", "one-way ANOVA, Welch's ANOVA and Tukey's HSD (AnovaRes.txt)", OnAnova},
+    {"kruskal-wallis", "Kruskal-Wallis test with Dunn's comparisons (KruskalRes.txt)",
+     OnKruskalWallis},
+    {"grubbs", "Grubbs test that finds the outliers itself (GrubbsRes.txt)", OnGrubbs},
     {"scatchard", "Scatchard plot by four marked points (ScatRes.txt)", OnScatchardPlots},
     {"lineweaver-burk", "Lineweaver-Burk plot, Km and Vmax (LinewRes.txt)", OnLineweaverBurkPlots},
     {"scatchard-simplex", "Scatchard plot by simplex fit (ScatRes.txt)", OnScatchardSimplex},

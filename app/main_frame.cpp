@@ -267,6 +267,15 @@ void CMainFrame::createMenus() {
     AddAnalysis(statics, cmd::kRejectionTest, "rejection", QStringLiteral("棄却検定"));
     AddAnalysis(statics, cmd::kCorrelation, "correlation", QStringLiteral("相関係数"));
     statics->addSeparator();
+    AddAnalysis(statics, cmd::kMannWhitney, "mann-whitney", QStringLiteral("Mann-Whitney U検定"));
+    AddAnalysis(statics, cmd::kWilcoxon, "wilcoxon",
+                QStringLiteral("Wilcoxon符号付順位検定（対応のある）"));
+    AddAnalysis(statics, cmd::kAnova, "anova",
+                QStringLiteral("一元配置分散分析（Tukeyの多重比較）"));
+    AddAnalysis(statics, cmd::kKruskalWallis, "kruskal-wallis",
+                QStringLiteral("Kruskal-Wallis検定（Dunnの多重比較）"));
+    AddAnalysis(statics, cmd::kGrubbs, "grubbs", QStringLiteral("Grubbs検定（外れ値）"));
+    statics->addSeparator();
     statics->addAction(CommandAction(cmd::kShowDetails));
 
     QMenu* plots = menuBar()->addMenu(QStringLiteral("Scatchard Plot"));
@@ -326,13 +335,15 @@ void CMainFrame::FitSplitterToWindow() {
 }
 
 void CMainFrame::FitSplitter(int total) {
-    // While the graph pane is blank the worksheet keeps at least half of the height; with a
-    // plot the pane gets the room the whole picture needs, as long as the worksheet keeps a
-    // third. Whatever lies beyond goes to the worksheet, so a taller window shows more data.
+    // While the graph pane is blank the worksheet keeps at least half of the height, and the
+    // pane no more than its picture needs. With a plot the pane has at least half and at least
+    // the picture's height as long as the worksheet keeps a third, so a larger window shows a
+    // larger fitted picture.
     total = std::max(0, total);
-    const int worksheet = m_pGraph->ShowsPlot()
-                              ? std::max(total - kInitialGraphHeight, total / 3)
-                              : std::max(total - kInitialGraphHeight, total - total / 2);
+    const int worksheet =
+        m_pGraph->ShowsPlot()
+            ? std::min(total / 2, std::max(total - kInitialGraphHeight, total / 3))
+            : std::max(total - kInitialGraphHeight, total - total / 2);
     m_wndSplitter->setSizes({worksheet, total - worksheet});
 }
 

@@ -1,5 +1,6 @@
-// Each analysis on 100 data rows through its command handler, as the menu runs it: reading
-// the worksheet, computing, writing the report file and appending it.
+// Each analysis through its command handler, as the menu runs it: reading the worksheet,
+// computing, writing the report file and appending it. The classic analyses get 100 data rows;
+// the rank tests, ANOVA, Kruskal-Wallis and Grubbs their full 10,000 values.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
@@ -22,7 +23,22 @@ class SilentMessageBox : public lumo::IMessageBox {
 // 100 rows of data that each analysis accepts (18 for the rejection test).
 std::string WorksheetFor(std::string_view name) {
     std::string text;
-    if (name == "unpaired-t") {
+    const int groups = name == "mann-whitney" ? 2 : (name == "grubbs" ? 1 : 4);
+    if (name == "mann-whitney" || name == "anova" || name == "kruskal-wallis" || name == "grubbs") {
+        constexpr int kValues = 10000;
+        for (int i = 0; i < kValues; ++i) {
+            const int g = i * groups / kValues;
+            if (i > 0 && g != (i - 1) * groups / kValues) text += "////\n";
+            // Spread without ties' regularity, the groups a little apart, one far value.
+            const double v = 10.0 + std::sin(i * 1.7) + 0.1 * g + (i == 77 ? 9.0 : 0.0);
+            text += std::to_string(v) + "\n";
+        }
+    } else if (name == "wilcoxon") {
+        for (int i = 0; i < 10000; ++i) {
+            text += std::to_string(10.0 + std::sin(i * 1.7)) + "," +
+                    std::to_string(10.1 + std::cos(i * 0.9)) + "\n";
+        }
+    } else if (name == "unpaired-t") {
         for (int i = 0; i < 100; ++i) {
             if (i == 50) text += "////\n";
             text += std::to_string(10.0 + std::sin(i) + (i >= 50 ? 0.5 : 0.0)) + "\n";

@@ -3,8 +3,10 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "stats/exact_distributions.h"
+#include "stats/group_input.h"
 #include "worksheet/detail_text.h"
 
 namespace lumo {
@@ -223,6 +225,9 @@ void AddUnpairedResults(AnalysisContext& ctx, ReportFile& report, const double* 
     rec["cohen_d"] = cohenD;
     rec["classic_df"] = classic.df;
     rec["classic_significant"] = classic.significant;
+    const std::vector<std::vector<double>> samples = {std::vector<double>(group1, group1 + n1),
+                                                      std::vector<double>(group2, group2 + n2)};
+    rec["normality"] = NormalityRecord(samples, 1);
 
     DetailLines line(ctx, report);
     line("第１群： n = " + D(n1) + ",  平均 = " + N(m1.mean) + ",  SD = " + N(std::sqrt(v1)));
@@ -234,6 +239,8 @@ void AddUnpairedResults(AnalysisContext& ctx, ReportFile& report, const double* 
     line(std::string("判定に使った検定： ") + (classic.welch ? "Welch検定" : "Student検定") +
          "（t と平均の差は 第１群－第２群）");
     line("効果量 Cohen's d = " + N(cohenD));
+    line(NormalityLine("第１群", samples[0]));
+    line(NormalityLine("第２群", samples[1]));
 }
 
 void AddPairedResults(AnalysisContext& ctx, ReportFile& report, const double* first,
@@ -259,12 +266,16 @@ void AddPairedResults(AnalysisContext& ctx, ReportFile& report, const double* fi
     rec["cohen_dz"] = dz;
     rec["pairing_r"] = pairing;
     rec["classic_significant"] = classicSignificant;
+    const std::vector<std::vector<double>> samples = {
+        std::vector<double>(differences, differences + n)};
+    rec["normality"] = NormalityRecord(samples, 0);
 
     DetailLines line(ctx, report);
     line("対の数 n = " + D(n) + ",  差の平均 = " + N(d.mean) + ",  差のSD = " + N(sd));
     line("t = " + N(test.t) + ",  自由度 = " + Df(df) + ",  p（両側）= " + P(test.p));
     line("差の平均の95％信頼区間 = " + I(test.ci95) + "（差は １列目－２列目）");
     line("効果量 dz = " + N(dz) + ",  ２列の相関係数 r = " + N(pairing));
+    line(NormalityLine("差", samples[0]));
 }
 
 void AddRejectionResults(AnalysisContext& ctx, ReportFile& report, const double* values, int n,

@@ -18,7 +18,8 @@ constexpr char kReportName[] = "KikyakuRes.txt";
 constexpr char kOneMarkPrompt[] = "チェックは、１つにして下さい。";
 constexpr char kMarkPrompt[] = "●棄却検定するデータに X をつけて下さい。\r\n";
 constexpr char kSampleSizePrompt[] =
-    "棄却検定のできるデータ数は３個から１８個までです。データ数を合わせて下さい。\r\n";
+    "棄却検定のできるデータ数は３個から１８個までです。ほかのデータ数には、Staticsメニューの「Grubb"
+    "s検定（外れ値）」（lumo --run grubbs、印は不要）を使って下さい。\r\n";
 
 constexpr char kShortRule[] = "--------------------------------\n";  // 32 hyphens
 

@@ -4,11 +4,17 @@
 
 #include <string>
 
+#include "stats/anova.h"
+#include "stats/grubbs.h"
+#include "stats/kruskal_wallis.h"
+#include "stats/mann_whitney.h"
 #include "stats/paired_t.h"
 #include "stats/rejection.h"
+#include "stats/signed_rank.h"
 #include "stats/unpaired_t.h"
 #include "tests/stats/report_expect.h"
 #include "tests/test_support.h"
+#include "worksheet/line_reader.h"
 
 namespace lumo {
 namespace {
@@ -35,7 +41,9 @@ const std::string kOneSeparator =
 const std::string kOneMark = kPromptRule + "チェックは、１つにして下さい。";  // no line end
 const std::string kNoMark = kPromptRule + "●棄却検定するデータに X をつけて下さい。\n";
 const std::string kSampleSize =
-    kPromptRule + "棄却検定のできるデータ数は３個から１８個までです。データ数を合わせて下さい。\n";
+    kPromptRule +
+    "棄却検定のできるデータ数は３個から１８個までです。ほかのデータ数には、Staticsメニューの「Grubb"
+    "s検定（外れ値）」（lumo --run grubbs、印は不要）を使って下さい。\n";
 
 std::string Rows(int count, const std::string& suffix) {
     std::string text;
@@ -115,6 +123,86 @@ TEST(StatisticalTestsBadInput, MessageInsteadOfAReport) {
     }
 }
 
+// The newer analyses take up to 10,000 values and stop at every layout they cannot test.
+const Analysis kMannWhitney = {"mann-whitney", OnMannWhitney, "MannWhitneyRes.txt"};
+const Analysis kWilcoxon = {"wilcoxon", OnWilcoxon, "WilcoxonRes.txt"};
+const Analysis kAnova = {"anova", OnAnova, "AnovaRes.txt"};
+const Analysis kKruskal = {"kruskal-wallis", OnKruskalWallis, "KruskalRes.txt"};
+const Analysis kGrubbs = {"grubbs", OnGrubbs, "GrubbsRes.txt"};
+
+std::string Prompt(const std::string& text) {
+    return kPromptRule + text + "\n";
+}
+
+TEST(NewAnalysesBadInput, MessageInsteadOfAReport) {
+    const std::string noSeparator =
+        Prompt("各データを縦一列に入力し、群の間を////で区切って下さい。");
+    const std::string constant =
+        Prompt("全てのデータが同じ値です。ばらつきのないデータは検定できません。");
+    std::string tooMany = Prompt(OverCapacityText(kMaxDataRows));
+    tooMany.erase(tooMany.size() - 3, 2);  // the text's own CR LF, here as "\n"
+    const std::string half = Rows(5000, "");
+    std::string twentyOne = "1\n2\n";
+    for (int g = 1; g < 21; ++g) twentyOne += "////\n1\n2\n";
+    const BadInput cases[] = {
+        {"empty worksheet", kMannWhitney, "", kNoData, false},
+        {"empty first line", kGrubbs, "\n1\n2\n3\n", kNoData, false},
+        {"one group", kMannWhitney, "1\n2\n3\n", noSeparator, true},
+        {"one group", kAnova, "1\n2\n3\n", noSeparator, true},
+        {"one group", kKruskal, "title\n1\n2\n3\n", noSeparator, true},
+        {"three groups", kMannWhitney, "1\n2\n////\n3\n4\n////\n5\n6\n",
+         Prompt("この検定は２群の比較です。２群の間の区切り（////）は１行だけにして下さい。"),
+         true},
+        {"group of one", kAnova, "1\n2\n////\n5\n",
+         Prompt("4行目：第2群のデータが１つだけです。各群に２つ以上のデータを入力して下さい。"),
+         true},
+        {"group of one", kKruskal, "A\n7\n////\nB\n1\n2\n",
+         Prompt("2行目：第1群のデータが１つだけです。各群に２つ以上のデータを入力して下さい。"),
+         true},
+        {"empty group", kMannWhitney, "////\n1\n2\n",
+         Prompt("第1群にデータがありません。区切り（////）の前後にデータを入力して下さい。"), true},
+        {"constant", kMannWhitney, "1\n1\n////\n1\n1\n", constant, true},
+        {"constant", kKruskal, "2\n2\n////\n2\n2\n////\n2\n2\n", constant, true},
+        {"constant", kGrubbs, "5\n5\n5\n5\n", constant, true},
+        {"every group constant", kAnova, "1\n1\n////\n2\n2\n",
+         Prompt("どの群にもばらつきがありません。群内のばらつきのないデータは分散分析できません。"),
+         true},
+        {"text in a group", kAnova, "1\nabc\n////\n3\n4\n",
+         Prompt("2行目を数値として読めません：「abc」"), true},
+        {"separator", kGrubbs, "1\n2\n3\n////\n4\n5\n",
+         Prompt("この検定は１群のデータを調べます。区切り（////）を除いて下さい。"), true},
+        {"two values", kGrubbs, "1\n9\n", Prompt("データを縦一列に３つ以上入力して下さい。"), true},
+        {"one pair", kWilcoxon, "1,2\n",
+         Prompt(
+             "対応のあるデータを２組以上、１行に１組ずつ、カンマかタブで区切って入力して下さい。"),
+         true},
+        {"no differences", kWilcoxon, "1,1\n2,2\n3,3\n",
+         Prompt("全ての対で差が０です。差のない対だけでは検定できません。"), true},
+        {"overflowing value", kMannWhitney, "1\n1e999\n////\n3\n4\n",
+         Prompt("2行目の値は大きすぎて計算できません。"), true},
+        {"21 groups", kKruskal, twentyOne,
+         Prompt("群の数が多すぎます。比べられるのは20群までです。"), true},
+        {"10,001 values", kGrubbs, Rows(10001, ""), tooMany, true},
+        {"10,001 values in two groups", kAnova, half + "////\n" + half + "1\n", tooMany, true},
+        {"10,001 pairs", kWilcoxon, Rows(10001, ",1"), tooMany, true},
+    };
+    for (const BadInput& c : cases) {
+        for (const bool modifiedBefore : {false, true}) {
+            SCOPED_TRACE(std::string(c.analysis.name) + ": " + c.what);
+            AnalysisFixture f;
+            const auto run = f.Run(c.analysis.handler, c.text, c.analysis.report, modifiedBefore);
+            EXPECT_FALSE(run.reported);
+            EXPECT_EQ(run.appended, c.appended);
+            EXPECT_EQ(run.modified, modifiedBefore || c.modifiedAfter);
+            EXPECT_EQ(run.reportBytes, "");
+            EXPECT_EQ(f.sheet.GetText(), c.text + run.appended);
+        }
+    }
+    // Exactly 10,000 values are taken.
+    AnalysisFixture f;
+    EXPECT_TRUE(f.Run(OnKruskalWallis, half + "////\n" + half, "KruskalRes.txt").reported);
+}
+
 TEST(StatisticalTestsBadInput, CommandLineExitsWithOne) {
     test::TempDir cwd;
     const std::string file = cwd.File("no-separator.txt");
@@ -123,6 +211,10 @@ TEST(StatisticalTestsBadInput, CommandLineExitsWithOne) {
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.out, kSeparator);
     EXPECT_EQ(test::ReadFile(cwd.File("TkenteiRes.txt")), "");
+    const auto anova = test::RunLumo({"--run", "anova", file}, cwd.path());
+    EXPECT_EQ(anova.exitCode, 1);
+    EXPECT_EQ(anova.out,
+              kPromptRule + "各データを縦一列に入力し、群の間を////で区切って下さい。\n");
 }
 
 // Overflowing numbers, or no spread at all, make the statistics not a number: a report that
