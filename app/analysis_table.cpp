@@ -1,6 +1,7 @@
 #include "app/analysis_table.h"
 
 #include "binding/binding_fit.h"
+#include "binding/dose_response.h"
 #include "binding/lineweaver_burk.h"
 #include "binding/michaelis_menten_fit.h"
 #include "binding/scatchard.h"
@@ -35,6 +36,9 @@ constexpr AnalysisEntry kAnalyses[] = {
      OnMichaelisMentenFit},
     {"binding-fit", "one- and two-site binding fitted directly to B (BindFitRes.txt)",
      OnBindingFit},
+    {"dose-response",
+     "four-parameter dose-response curve, EC50/IC50 and unknowns (DoseRespRes.txt)",
+     OnDoseResponse},
 };
 
 }  // namespace

@@ -305,6 +305,8 @@ void CMainFrame::createMenus() {
                 QStringLiteral("Michaelis-Menten（直接フィット）"));
     AddAnalysis(plots, cmd::kBindingFit, "binding-fit",
                 QStringLiteral("結合（直接フィット：１部位／２部位）"));
+    AddAnalysis(plots, cmd::kDoseResponse, "dose-response",
+                QStringLiteral("用量反応曲線（４パラメータ）"));
 
     QMenu* font = menuBar()->addMenu(QStringLiteral("フォント変更"));
     font->addAction(CommandAction(cmd::kMonospaceFont));

@@ -187,7 +187,7 @@ void CMyView::CreateViewOptionActions() {
     for (QAction* act : {m_pScalesAct, m_pActualSizeAct, m_pSdAct, m_pSemAct, m_pCi95Act}) {
         connect(act, &QAction::toggled, this, [this] {
             WriteViewOptions();
-            OnUpdate(nullptr);
+            update();
         });
     }
 }

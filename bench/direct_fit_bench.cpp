@@ -1,10 +1,12 @@
-// Cost of each direct least-squares fit on a full worksheet of 100 points.
+// Cost of each direct least-squares fit on a full worksheet of 100 points, and of the
+// dose-response curve on 10,000 (a plate reader's export; it should stay well under 10 ms).
 #include <benchmark/benchmark.h>
 
 #include <cmath>
 #include <vector>
 
 #include "binding/binding_fit.h"
+#include "binding/dose_response.h"
 #include "binding/michaelis_menten_fit.h"
 
 namespace {
@@ -33,5 +35,18 @@ void BM_BindingOneAndTwoSites100Points(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(lumo::FitBinding(f, b));
 }
 BENCHMARK(BM_BindingOneAndTwoSites100Points)->Unit(benchmark::kMicrosecond);
+
+// log10 concentrations over six decades, a falling curve with a ±3 % pattern of errors.
+void BM_DoseResponse10000Points(benchmark::State& state) {
+    std::vector<double> x, y;
+    for (int i = 0; i < 10000; ++i) {
+        const double xi = -9.0 + 6.0 * i / 9999.0;
+        x.push_back(xi);
+        const double curve = 5.0 + 95.0 / (1.0 + std::pow(10.0, (-6.5 - xi) * -0.9));
+        y.push_back(curve * (1.0 + 0.03 * std::sin(1.7 * i)));
+    }
+    for (auto _ : state) benchmark::DoNotOptimize(lumo::FitDoseResponse(x, y));
+}
+BENCHMARK(BM_DoseResponse10000Points)->Unit(benchmark::kMillisecond);
 
 }  // namespace

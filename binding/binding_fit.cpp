@@ -51,6 +51,13 @@ bool Usable(const CurveFit& fit) {
     return FitFailureReason(fit).empty() && AllPositive(fit);
 }
 
+// The extra-sum-of-squares F test stays valid however loosely the two-site parameters are
+// determined: it needs only a minimum of the two-site sum of squares, and the sites must be
+// physical (positive) for the model to mean binding.
+bool Comparable(const CurveFit& fit) {
+    return fit.Converged() && fit.parameters.size() == 4 && AllPositive(fit);
+}
+
 // Site 1 is the one with the smaller Kd.
 void OrderSites(CurveFit& fit) {
     if (!(fit.parameters[3] < fit.parameters[1])) return;
@@ -94,16 +101,18 @@ std::string RowProblem(const PairRows& rows, const std::vector<double>& free) {
         const double b = rows.x[i];
         const double ratio = rows.y[i];
         if (!std::isfinite(b) || !std::isfinite(ratio)) {
-            return Format("%d 行目の値が大きすぎて、数として扱えません。\r\n", i + 1);
+            return Format("%d 行目の値が大きすぎて、数として扱えません。\r\n",
+                          rows.line[static_cast<size_t>(i)] + 1);
         }
         if (!(b > 0.0) || !(ratio > 0.0)) {
             return Format(
                 "%d 行目の B か B/F が０以下か、数ではありません。B と B/F は０より大きい数にして"
                 "下さい。\r\n",
-                i + 1);
+                rows.line[static_cast<size_t>(i)] + 1);
         }
         if (!std::isfinite(free[i]) || !(free[i] > 0.0)) {
-            return Format("%d 行目の遊離濃度 F（B ÷ B/F）が数として扱えません。\r\n", i + 1);
+            return Format("%d 行目の遊離濃度 F（B ÷ B/F）が数として扱えません。\r\n",
+                          rows.line[static_cast<size_t>(i)] + 1);
         }
     }
     if (rows.Count() < kMinRows) {
@@ -119,7 +128,7 @@ std::string RowProblem(const PairRows& rows, const std::vector<double>& free) {
 
 void WriteAicc(ReportFile& report, double aicc) {
     if (std::isfinite(aicc)) {
-        report.Printf("AICc= %f\n", aicc);
+        report.Printf("AICc= %s\n", SigText(aicc));
     } else {
         report.Printf("AICc: データ数が少ないか残差が０のため、求められません。\n");
     }
@@ -167,7 +176,9 @@ PlotDescription BindingPlot(const BindingFit& fits, std::span<const double> f,
 const CurveModel kOneSiteModel = {2, EvaluateOneSite};
 const CurveModel kTwoSiteModel = {4, EvaluateTwoSites};
 
-double Aicc(double ss, int n, int k) {
+double Aicc(double ss, int n, int parameters) {
+    // The residual variance is estimated too, so it counts as one more parameter.
+    const int k = parameters + 1;
     const int rest = n - k - 1;
     if (rest < 1 || !(ss > 0.0)) return kNaN;
     const double dn = n;
@@ -202,7 +213,8 @@ BindingFit FitBinding(std::span<const double> f, std::span<const double> b) {
 
     result.twoSiteTried = true;
     result.twoSite = FitTwoSites(f, b, result.oneSite.parameters[0], result.oneSite.parameters[1]);
-    result.twoSiteUsable = Usable(result.twoSite);
+    result.twoSiteUsable = Comparable(result.twoSite);
+    result.twoSiteDetermined = result.twoSiteUsable && result.twoSite.Determined();
     if (!result.twoSiteUsable) return result;
     const double ss1 = result.oneSite.ss;
     const double ss2 = result.twoSite.ss;
@@ -236,7 +248,9 @@ bool OnBindingFit(AnalysisContext& ctx) {
 
     report.Printf("結合（直接フィット：１部位／２部位）\n");
     report.Printf("(B, B/F, F)\n");
-    for (int i = 0; i < n; ++i) report.Printf("(%f, %f, %f)\n", rows.x[i], rows.y[i], free[i]);
+    for (int i = 0; i < n; ++i) {
+        report.Printf("(%s, %s, %s)\n", SigText(rows.x[i]), SigText(rows.y[i]), SigText(free[i]));
+    }
 
     report.Printf("\n１部位  B = Bmax・F / (Kd + F)\n");
     WriteIterations(report, one);
@@ -260,14 +274,15 @@ bool OnBindingFit(AnalysisContext& ctx) {
         } else {
             WriteIterations(report, two);
             if (fits.twoSiteUsable) {
-                WriteParameter(report, "Bmax1", two, 0);
-                WriteParameter(report, "Kd1", two, 1);
-                WriteParameter(report, "Bmax2", two, 2);
-                WriteParameter(report, "Kd2", two, 3);
+                WriteParameter(report, "Bmax1", two, 0, true);
+                WriteParameter(report, "Kd1", two, 1, true);
+                WriteParameter(report, "Bmax2", two, 2, true);
+                WriteParameter(report, "Kd2", two, 3, true);
                 WriteFitSummary(report, two);
                 WriteAicc(report, fits.aicc2);
             } else {
-                std::string reason = FitFailureReason(two);
+                // A converged two-site fit fails here only by a site that is not positive.
+                std::string reason = two.Converged() ? std::string() : FitFailureReason(two);
                 if (reason.empty()) {
                     reason = "Bmax か Kd の一つが正の値になりません。";
                 }
@@ -277,9 +292,9 @@ bool OnBindingFit(AnalysisContext& ctx) {
 
         report.Printf("\n比較\n");
         if (fits.twoSiteUsable) {
-            report.Printf("F= %f  (2, %d)  p= %f\n", fits.f, n - 4, fits.p);
+            report.Printf("F= %s  (2, %d)  %s\n", SigText(fits.f), n - 4, PValueText(fits.p));
             if (std::isfinite(fits.aicc1) && std::isfinite(fits.aicc2)) {
-                report.Printf("ΔAICc（１部位－２部位）= %f\n", fits.aicc1 - fits.aicc2);
+                report.Printf("ΔAICc（１部位－２部位）= %s\n", SigText(fits.aicc1 - fits.aicc2));
             }
             report.Printf(fits.preferTwoSites ? "採用するモデル: ２部位（p < 0.05）\n"
                                               : "採用するモデル: １部位（p ≧ 0.05）\n");
@@ -332,16 +347,16 @@ bool OnBindingFit(AnalysisContext& ctx) {
     record["n"] = n;
     nlohmann::ordered_json oneRecord = nlohmann::ordered_json::object();
     RecordParameters(oneRecord, {"bmax", "kd"}, fits.oneSiteUsable ? one : CurveFit{});
-    oneRecord["ss"] = fits.oneSiteUsable ? one.ss : kNaN;
-    oneRecord["df"] = one.df;
+    RecordFitSummary(oneRecord, one, fits.oneSiteUsable);
     oneRecord["aicc"] = fits.oneSiteUsable ? fits.aicc1 : kNaN;
     record["one_site"] = oneRecord;
-    if (fits.twoSiteUsable) {
+    if (fits.twoSiteTried) {
         nlohmann::ordered_json twoRecord = nlohmann::ordered_json::object();
-        RecordParameters(twoRecord, {"bmax1", "kd1", "bmax2", "kd2"}, two);
-        twoRecord["ss"] = two.ss;
-        twoRecord["df"] = two.df;
+        RecordParameters(twoRecord, {"bmax1", "kd1", "bmax2", "kd2"},
+                         fits.twoSiteUsable ? two : CurveFit{});
+        RecordFitSummary(twoRecord, two, fits.twoSiteUsable);
         twoRecord["aicc"] = fits.aicc2;
+        twoRecord["determined"] = fits.twoSiteDetermined;
         record["two_site"] = twoRecord;
     } else {
         record["two_site"] = nullptr;

@@ -22,8 +22,11 @@ struct BindingFit {
     bool oneSiteUsable = false;  // converged, errors known, Bmax and Kd positive
     bool twoSiteTried = false;   // enough points for it
     CurveFit twoSite;            // site 1 the one with the smaller Kd
+    // Converged to a minimum with positive parameters: enough for the comparison, whatever
+    // the standard errors say.
     bool twoSiteUsable = false;
-    double aicc1 = 0.0;  // NaN where undefined (too few points, or an exact fit)
+    bool twoSiteDetermined = false;  // and every standard error within its estimate
+    double aicc1 = 0.0;              // NaN where undefined (too few points, or an exact fit)
     double aicc2 = 0.0;
     double f = 0.0;  // ((SS1 − SS2)/2) / (SS2/(n − 4)); NaN without a usable two-site fit
     double p = 0.0;
@@ -33,8 +36,9 @@ struct BindingFit {
 // Fits free concentrations `f` and bound amounts `b` (the same number of each).
 BindingFit FitBinding(std::span<const double> f, std::span<const double> b);
 
-// n·ln(SS/n) + 2k + 2k(k+1)/(n−k−1); NaN when n − k − 1 < 1 or SS is 0.
-double Aicc(double ss, int n, int k);
+// n·ln(SS/n) + 2K + 2K(K+1)/(n−K−1) with K = `parameters` + 1, the residual variance counted
+// as a parameter too; NaN when n − K − 1 < 1 or SS is 0.
+double Aicc(double ss, int n, int parameters);
 
 // The analysis: reads B and B/F as the Scatchard analyses do (marks ignored), reports both
 // fits and their comparison in "BindFitRes.txt" and leaves the points with the preferred

@@ -1,11 +1,15 @@
 #include "binding/fit_report.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace lumo {
 
-bool StartFit(AnalysisContext& ctx, ReportFile& report, const char* reportName, PairRows& rows) {
+const char kUndeterminedFlag[] = "パラメータが定まりません";
+
+bool StartFit(AnalysisContext& ctx, ReportFile& report, const char* reportName, PairRows& rows,
+              bool unknownRows) {
     CLumoDoc& doc = ctx.Doc();
     // Until the data pass their checks the pane shows nothing rather than an older plot.
     doc.m_nScatchard = 0;
@@ -14,6 +18,7 @@ bool StartFit(AnalysisContext& ctx, ReportFile& report, const char* reportName, 
 
     ReadOptions options;
     options.capacity = kMaxDataRows;
+    options.unknownX = unknownRows;
     rows = ReadPairRows(ctx.Sheet(), options);
     if (!ctx.AcceptReading(rows)) {
         doc.UpdateAllViews(ctx.Sender());
@@ -53,21 +58,43 @@ void WriteIterations(ReportFile& report, const CurveFit& fit) {
                   fit.Converged() ? "収束しました" : "収束しませんでした");
 }
 
-void WriteParameter(ReportFile& report, std::string_view name, const CurveFit& fit, size_t j) {
-    report.Printf("%s= %f ± %f   95%%信頼区間 [%f, %f]\n", name, fit.parameters[j],
-                  fit.standardErrors[j], fit.ciLower[j], fit.ciUpper[j]);
+void WriteParameter(ReportFile& report, std::string_view name, const CurveFit& fit, size_t j,
+                    bool flagUndetermined) {
+    const double estimate = fit.parameters[j];
+    if (!fit.HasErrors()) {
+        // A singular Jacobian fixes none of the parameters on its own: the value stands, flagged.
+        report.Printf("%s= %s  %s\n", name, SigText(estimate), kUndeterminedFlag);
+        return;
+    }
+    const double se = fit.standardErrors[j];
+    const bool flag = flagUndetermined && !(se <= std::abs(estimate));
+    report.Printf("%s= %s ± %s   95%%信頼区間 [%s, %s]%s\n", name, SigText(estimate), SigText(se),
+                  SigText(fit.ciLower[j]), SigText(fit.ciUpper[j]),
+                  flag ? std::string("  ") + kUndeterminedFlag : std::string());
 }
 
 void WriteFitSummary(ReportFile& report, const CurveFit& fit) {
-    report.Printf("SS= %f  df= %d  Sy.x= %f  R^2= %f\n", fit.ss, fit.df, fit.syx, fit.rSquared);
+    report.Printf("SS= %s  df= %d  Sy.x= %s  R^2= %s\n", SigText(fit.ss), fit.df, SigText(fit.syx),
+                  SigText(fit.rSquared));
+}
+
+void RecordFitSummary(nlohmann::ordered_json& out, const CurveFit& fit, bool usable) {
+    constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+    out["ss"] = usable ? fit.ss : kNaN;
+    out["df"] = fit.df;
+    out["sy_x"] = usable ? fit.syx : kNaN;
+    out["r_squared"] = usable ? fit.rSquared : kNaN;
+    out["iterations"] = fit.iterations;
+    out["converged"] = fit.Converged();
 }
 
 void RecordParameters(nlohmann::ordered_json& out, std::initializer_list<const char*> names,
                       const CurveFit& fit) {
     constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
     const bool errors = fit.HasErrors();
+    const bool estimates = fit.parameters.size() == names.size();
     size_t j = 0;
-    for (const char* name : names) out[name] = errors ? fit.parameters[j++] : kNaN;
+    for (const char* name : names) out[name] = estimates ? fit.parameters[j++] : kNaN;
     j = 0;
     for (const char* name : names) {
         out[std::string(name) + "_se"] = errors ? fit.standardErrors[j++] : kNaN;

@@ -4,6 +4,7 @@
 #include <limits>
 
 #include <Eigen/Core>
+#include <Eigen/QR>
 #include <Eigen/SVD>
 #include <boost/math/distributions/fisher_f.hpp>
 #include <boost/math/distributions/students_t.hpp>
@@ -69,12 +70,17 @@ bool AllFinite(const Eigen::VectorXd& v) {
 
 // The covariance SS/df · (JᵀJ)⁻¹, through the singular values of the Jacobian with unit
 // columns so that parameters of very different size are judged alike. False when the
-// Jacobian has not full rank.
-bool Covariance(const Eigen::MatrixXd& jacobian, double scale, Eigen::MatrixXd& covariance) {
+// Jacobian has not full rank. The singular values and right vectors are taken from the small
+// triangular factor R of J = QR, which has the same ones: an SVD of the tall Jacobian itself
+// costs more than the whole fit on thousands of points.
+bool Covariance(Eigen::MatrixXd& jacobian, double scale, Eigen::MatrixXd& covariance) {
     const Eigen::VectorXd norms = jacobian.colwise().norm();
     if (!norms.allFinite() || (norms.array() <= 0.0).any()) return false;
-    const Eigen::MatrixXd scaled = jacobian * norms.cwiseInverse().asDiagonal();
-    const Eigen::JacobiSVD<Eigen::MatrixXd> svd(scaled, Eigen::ComputeThinV);
+    jacobian.array().rowwise() /= norms.transpose().array();
+    const Eigen::Index k = jacobian.cols();
+    const Eigen::HouseholderQR<Eigen::Ref<Eigen::MatrixXd>> qr(jacobian);
+    const Eigen::MatrixXd r = qr.matrixQR().topRows(k).triangularView<Eigen::Upper>();
+    const Eigen::JacobiSVD<Eigen::MatrixXd> svd(r, Eigen::ComputeFullV);
     const Eigen::VectorXd& sigma = svd.singularValues();
     const double largest = sigma[0];
     const double smallest = sigma[sigma.size() - 1];

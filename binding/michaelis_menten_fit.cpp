@@ -39,13 +39,14 @@ std::string RowProblem(const PairRows& rows) {
         const double s = rows.x[i];
         const double v = rows.y[i];
         if (!std::isfinite(s) || !std::isfinite(v)) {
-            return Format("%d 行目の値が大きすぎて、数として扱えません。\r\n", i + 1);
+            return Format("%d 行目の値が大きすぎて、数として扱えません。\r\n",
+                          rows.line[static_cast<size_t>(i)] + 1);
         }
         if (!(s > 0.0) || !(v > 0.0)) {
             return Format(
                 "%d 行目の [s] か [v] が０以下か、数ではありません。[s] と [v] は０より大きい数に"
                 "して下さい。\r\n",
-                i + 1);
+                rows.line[static_cast<size_t>(i)] + 1);
         }
     }
     if (rows.Count() < kMinRows) {
@@ -123,11 +124,13 @@ bool OnMichaelisMentenFit(AnalysisContext& ctx) {
 
     report.Printf("Michaelis-Menten（直接フィット）  v = Vmax・[s] / (Km + [s])\n");
     report.Printf("([s], [v])\n");
-    for (int i = 0; i < n; ++i) report.Printf("(%f, %f)\n", rows.x[i], rows.y[i]);
-    report.Printf("\n%s: Vmax= %f  Km= %f\n",
+    for (int i = 0; i < n; ++i) {
+        report.Printf("(%s, %s)\n", SigText(rows.x[i]), SigText(rows.y[i]));
+    }
+    report.Printf("\n%s: Vmax= %s  Km= %s\n",
                   mm.startFromLineweaver ? "初期値（Lineweaver-Burk から）"
                                          : "初期値（最大の [v] と [s] の中央値から）",
-                  mm.startVmax, mm.startKm);
+                  SigText(mm.startVmax), SigText(mm.startKm));
     WriteIterations(report, fit);
     if (usable) {
         report.Printf("\n");
@@ -178,12 +181,7 @@ bool OnMichaelisMentenFit(AnalysisContext& ctx) {
     nlohmann::ordered_json& record = ctx.Record();
     record["n"] = n;
     RecordParameters(record, {"vmax", "km"}, usable ? fit : CurveFit{});
-    record["ss"] = usable ? fit.ss : kNaN;
-    record["df"] = fit.df;
-    record["sy_x"] = usable ? fit.syx : kNaN;
-    record["r_squared"] = usable ? fit.rSquared : kNaN;
-    record["iterations"] = fit.iterations;
-    record["converged"] = fit.Converged();
+    RecordFitSummary(record, fit, usable);
 
     const bool finished = ctx.FinishReport(report, kReportName);
     return finished && usable;

@@ -1,6 +1,6 @@
-// The direct least-squares fits on arbitrary (x, y) points, NaN, infinity and negative values
-// included. Each fit must end within its evaluation cap, never present a result without its
-// errors, and never read or write out of bounds.
+// The direct least-squares fits (Michaelis–Menten, binding, dose–response) on arbitrary (x, y)
+// points, NaN, infinity and negative values included. Each fit must end within its evaluation cap,
+// never present a result without its errors, and never read or write out of bounds.
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "binding/binding_fit.h"
+#include "binding/dose_response.h"
 #include "binding/michaelis_menten_fit.h"
 #include "worksheet/lumo_doc.h"
 
@@ -41,5 +42,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(binding.oneSite);
     if (binding.twoSiteTried) Check(binding.twoSite);
     if (binding.preferTwoSites && !binding.twoSiteUsable) std::abort();
+    if (binding.twoSiteDetermined && !binding.twoSiteUsable) std::abort();
+
+    // The dose-response curve takes x as log10 concentrations; a usable curve has its errors,
+    // Bottom below Top, and reads back every response strictly between them.
+    const lumo::DoseResponseFit dose = lumo::FitDoseResponse(x, y);
+    Check(dose.fit);
+    if (dose.usable) {
+        const std::vector<double>& p = dose.fit.parameters;
+        if (!dose.fit.HasErrors() || !(p[0] <= p[1])) std::abort();
+        for (const double response : y) {
+            const double c = lumo::InterpolateConcentration(p, response);
+            if (!std::isnan(c) && !(c > 0.0)) std::abort();
+        }
+    }
     return 0;
 }

@@ -139,18 +139,24 @@ void AddCorrelationResults(AnalysisContext& ctx, ReportFile& report, const doubl
     const double spxy = CrossDeviations(x, mx.mean, y, my.mean, n);
     const double r = spxy / std::sqrt(mx.squares * my.squares);
     const double df = count - 2.0;
-    const double t = r * std::sqrt(df / (1.0 - r * r));
-    const double p = TTwoSidedP(df, t);
     const Interval rCi = FisherZInterval95(r, n);
 
     const double slope = spxy / mx.squares;
     const double intercept = my.mean - slope * mx.mean;
-    // Residual variance of the line; rounding can take a perfect fit a hair below zero.
-    double residual = my.squares - slope * spxy;
-    if (residual < 0.0) residual = 0.0;
+    // The residual sum of squares from the residuals themselves: Syy − b·Sxy subtracts two
+    // nearly equal numbers on a near-perfect line and keeps only the last few figures.
+    double residual = 0.0;
+    for (int i = 0; i < n; ++i) {
+        const double e = y[i] - (intercept + slope * x[i]);
+        residual += e * e;
+    }
     const double s2 = residual / df;
     const double slopeSe = std::sqrt(s2 / mx.squares);
     const double interceptSe = std::sqrt(s2 * (1.0 / count + mx.mean * mx.mean / mx.squares));
+    // The test of no correlation is the test of a zero slope; through the slope's own error it
+    // keeps its figures where r·√(df/(1 − r²)) would divide by a difference from 1.
+    const double t = slope / slopeSe;
+    const double p = TTwoSidedP(df, t);
     const Interval slopeCi = TInterval95(slope, slopeSe, df);
     const Interval interceptCi = TInterval95(intercept, interceptSe, df);
 
@@ -164,6 +170,8 @@ void AddCorrelationResults(AnalysisContext& ctx, ReportFile& report, const doubl
     rec["cov"] = spxy / (count - 1.0);
     rec["r"] = r;
     rec["r_squared"] = r * r;
+    rec["t"] = t;
+    rec["df"] = df;
     rec["p"] = p;
     rec["r_ci95"] = n < 4 ? nlohmann::ordered_json(nullptr) : Pair(rCi);
     rec["slope"] = slope;

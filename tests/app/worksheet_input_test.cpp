@@ -3,8 +3,6 @@
 // that does not read stops the run with a message naming it, never a silent zero.
 #include <gtest/gtest.h>
 
-#include <nlohmann/json.hpp>
-
 #include <cmath>
 #include <string>
 

@@ -23,6 +23,13 @@ const char kOneSite[] =
     "2.4525, 1.2263\n3.012, 1.004\n3.4821, 0.69643\n4.06, 0.5075\n4.3243, 0.36036\n"
     "4.4864, 0.22432\n4.8952, 0.12238\n";
 
+// B = 2·F/(0.5 + F) + 100·F/(1000 + F) at F = 0.05 … 30, far below the second Kd, each B off by
+// up to 0.5 % (fixed offsets).
+const char kLooseSecondSite[] =
+    "0.18775, 3.755\n0.34196, 3.4196\n0.5932, 2.966\n1.0447, 2.0895\n1.4361, 1.4361\n"
+    "1.7942, 0.8971\n2.0224, 0.67415\n2.3122, 0.46244\n2.5708, 0.36725\n2.8818, 0.28818\n"
+    "3.4167, 0.22778\n3.9022, 0.19511\n4.8994, 0.16331\n";
+
 nlohmann::json RunJson(const std::string& file) {
     test::TempDir cwd;
     const auto r = test::RunLumo({"--run", "binding-fit", "--json", file}, cwd.path());
@@ -48,12 +55,45 @@ TEST(BindingFit, TwoSiteDataRecoverTheirParameters) {
     EXPECT_LT(cmp["p"].get<double>(), 0.05);
     EXPECT_EQ(cmp["df1"], 2);
     EXPECT_EQ(cmp["df2"], 10);
-    EXPECT_GT(cmp["delta_aicc"].get<double>(), 0.0);
-    // F and the AICc difference recomputed from the fields, by the formulas of the report.
-    const double ss1 = json["one_site"]["ss"], ss2 = two["ss"];
-    EXPECT_NEAR(cmp["f"].get<double>(), ((ss1 - ss2) / 2) / (ss2 / 10), 1e-9);
-    const double aicc2 = 14 * std::log(ss2 / 14) + 8 + 40.0 / 9;
-    EXPECT_NEAR(two["aicc"].get<double>(), aicc2, 1e-9);
+    // R 4: f1 <- nls(B ~ Bmax*F/(Kd + F)), f2 <- nls(B ~ B1*F/(K1 + F) + B2*F/(K2 + F)) on the
+    // same points (nls.control(tol = 1e-6)); anova(f1, f2) gives F and p, and
+    // AIC(f) + 2K(K+1)/(n-K-1) with K = 3 and 5 gives ΔAICc. F and p to 1e-5 relative, ΔAICc
+    // to 1e-4.
+    EXPECT_NEAR(cmp["f"].get<double>() / 126.07894506376641, 1.0, 1e-5);
+    EXPECT_NEAR(cmp["p"].get<double>() / 8.0757958966094976e-08, 1.0, 1e-5);
+    EXPECT_NEAR(cmp["delta_aicc"].get<double>(), 36.629066086628526, 1e-4);
+    for (const char* model : {"one_site", "two_site"}) {
+        for (const char* key : {"sy_x", "r_squared", "iterations", "converged"}) {
+            EXPECT_TRUE(json[model].contains(key)) << model << " " << key;
+        }
+    }
+    EXPECT_EQ(two["converged"], true);
+    EXPECT_EQ(two["determined"], true);
+    EXPECT_NEAR(two["sy_x"].get<double>(), std::sqrt(two["ss"].get<double>() / 10), 1e-12);
+}
+
+// The second site's Bmax and Kd run off together and neither is fixed, yet the F test rejects
+// one site clearly. The comparison is
+// shown with the loose parameters flagged, and two sites are preferred.
+TEST(BindingFit, LooseSecondSiteStillGetsTheComparison) {
+    const auto run = test::AnalysisFixture().Run(OnBindingFit, kLooseSecondSite, kReportName);
+    EXPECT_TRUE(run.reported);
+    EXPECT_NE(run.appended.find("パラメータが定まりません"), std::string::npos) << run.appended;
+    EXPECT_NE(run.appended.find("p < 0.0001"), std::string::npos) << run.appended;
+    EXPECT_NE(run.appended.find("採用するモデル: ２部位（p < 0.05）"), std::string::npos);
+    EXPECT_EQ(run.record["two_site"]["determined"], false);
+    EXPECT_LT(run.record["comparison"]["p"].get<double>(), 1e-4);
+}
+
+// The AICc of one site counts the residual variance: R's AIC(nls(B ~ Bmax*F/(Kd + F))) on
+// these points, minus n·(log(2π) + 1), plus 2K(K+1)/(n-K-1) with K = 3, to 1e-6.
+TEST(BindingFit, AiccCountsTheVarianceAsAParameter) {
+    test::TempDir dir;
+    test::WriteFile(dir.File("one.txt"), kOneSite);
+    const auto json = RunJson(dir.File("one.txt"));
+    EXPECT_NEAR(json["one_site"]["aicc"].get<double>(), -60.80584808021306, 1e-6);
+    EXPECT_TRUE(std::isnan(Aicc(1.0, 6, 4)));  // n − K − 1 = 0
+    EXPECT_TRUE(std::isfinite(Aicc(1.0, 7, 4)));
 }
 
 TEST(BindingFit, OneSiteDataPreferOneSite) {

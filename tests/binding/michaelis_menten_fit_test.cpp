@@ -86,15 +86,14 @@ TEST(MichaelisMentenFit, ReportAndPlotRecord) {
     const std::string report =
         "Michaelis-Menten（直接フィット）  v = Vmax・[s] / (Km + [s])\n"
         "([s], [v])\n"
-        "(0.020000, 76.000000)\n(0.020000, 47.000000)\n(0.060000, 97.000000)\n"
-        "(0.060000, 107.000000)\n(0.110000, 123.000000)\n(0.110000, 139.000000)\n"
-        "(0.220000, 159.000000)\n(0.220000, 152.000000)\n(0.560000, 191.000000)\n"
-        "(0.560000, 201.000000)\n(1.100000, 207.000000)\n(1.100000, 200.000000)\n"
-        "\n初期値（Lineweaver-Burk から）: Vmax= 195.802709  Km= 0.048407\n"
+        "(0.02000, 76.00)\n(0.02000, 47.00)\n(0.06000, 97.00)\n(0.06000, 107.0)\n"
+        "(0.1100, 123.0)\n(0.1100, 139.0)\n(0.2200, 159.0)\n(0.2200, 152.0)\n"
+        "(0.5600, 191.0)\n(0.5600, 201.0)\n(1.100, 207.0)\n(1.100, 200.0)\n"
+        "\n初期値（Lineweaver-Burk から）: Vmax= 195.8  Km= 0.04841\n"
         "反復回数= 8  収束しました\n"
-        "\nVmax= 212.683741 ± 6.947155   95%信頼区間 [197.204515, 228.162968]\n"
-        "Km= 0.064121 ± 0.008281   95%信頼区間 [0.045670, 0.082572]\n"
-        "SS= 1195.448814  df= 10  Sy.x= 10.933658  R^2= 0.961261\n";
+        "\nVmax= 212.7 ± 6.947   95%信頼区間 [197.2, 228.2]\n"
+        "Km= 0.06412 ± 0.008281   95%信頼区間 [0.04567, 0.08257]\n"
+        "SS= 1195  df= 10  Sy.x= 10.93  R^2= 0.9613\n";
     EXPECT_TRUE(run.reported);
     EXPECT_EQ(run.reportBytes, test::ReportBytes(report));
     EXPECT_EQ(run.appended, "\n------------------------------------------\n" + report);
@@ -108,6 +107,20 @@ TEST(MichaelisMentenFit, ReportAndPlotRecord) {
     EXPECT_EQ(d.m_dYMax, 1.0 / 47);
     Rel(d.m_dLbIntercept, 1.0 / 212.6837421098125, 1e-6);
     Rel(d.m_dLbSlope, 0.0641212801035149 / 212.6837421098125, 1e-6);
+}
+
+// Molar concentrations and rates (Puromycin in M and M/s) print with their figures, not as
+// "0.000000".
+TEST(MichaelisMentenFit, MolarDataPrintReadableNumbers) {
+    AnalysisFixture f;
+    const auto run = f.Run(OnMichaelisMentenFit,
+                           "2e-8, 7.6e-8\n2e-8, 4.7e-8\n6e-8, 9.7e-8\n6e-8, 1.07e-7\n"
+                           "1.1e-7, 1.23e-7\n1.1e-7, 1.39e-7\n2.2e-7, 1.59e-7\n2.2e-7, 1.52e-7\n"
+                           "5.6e-7, 1.91e-7\n5.6e-7, 2.01e-7\n1.1e-6, 2.07e-7\n1.1e-6, 2e-7\n",
+                           kReportName);
+    EXPECT_TRUE(run.reported);
+    EXPECT_NE(run.appended.find("Vmax= 2.127e-07 ± 6.947e-09"), std::string::npos) << run.appended;
+    EXPECT_NE(run.appended.find("Km= 6.412e-08 ± 8.281e-09"), std::string::npos);
 }
 
 const std::string kPositive =
@@ -129,6 +142,8 @@ TEST(MichaelisMentenFit, BadInputGivesAPromptAndNoReport) {
          " 先ず、「ファイル」->「開く」からデータを選ぶか、直接データを入力して下さい。\n"},
         {"zero [s]", "1, 2\n0, 3\n2, 4\n", kRule + "2 行目" + kPositive},
         {"negative [v]", "1, 2\n2, 3\n3, -4\n", kRule + "3 行目" + kPositive},
+        // The line as the user sees it, the title line counted.
+        {"zero [s] under a title", "[s], [v]\n1, 2\n0, 3\n2, 4\n", kRule + "3 行目" + kPositive},
         {"a title line alone", "[s], [v]\n",
          " 先ず、「ファイル」->「開く」からデータを選ぶか、直接データを入力して下さい。\n"},
         {"a title line not first", "1, 2\n[s], [v]\n2, 3\n3, 4\n",
