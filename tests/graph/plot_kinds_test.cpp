@@ -111,7 +111,9 @@ TEST(GroupPlot, AnOutlierIsDrawnOnceAndDistinctly) {
     for (const Shape& s : surface.ShapesOf(ShapeKind::kMarker)) {
         if (s.points[0].x > layout.right) continue;  // the legend
         (s.marker == MarkerShape::kTriangle ? triangles : circles)++;
-        if (s.marker == MarkerShape::kTriangle) EXPECT_NEAR(s.points[0].y, layout.Y(10), 1e-9);
+        if (s.marker == MarkerShape::kTriangle) {
+            EXPECT_NEAR(s.points[0].y, layout.Y(10), 1e-9);
+        }
     }
     EXPECT_EQ(circles, 3);
     EXPECT_EQ(triangles, 1);
