@@ -32,7 +32,8 @@ KruskalWallis KruskalWallisTest(std::span<const std::vector<double>> groups) {
     r.h = (12.0 / (total * (total + 1.0)) * sum - 3.0 * (total + 1.0)) / tieFactor;
     r.df = static_cast<double>(groups.size()) - 1.0;
     r.p = std::nan("");
-    if (r.h >= 0.0 && r.df > 0.0) {
+    // All values tied leaves no ranks to compare: H is 0/0 or infinite, and has no p.
+    if (std::isfinite(r.h) && r.h >= 0.0 && r.df > 0.0) {
         r.p = boost::math::cdf(
             boost::math::complement(boost::math::chi_squared_distribution<double>(r.df), r.h));
     }
