@@ -171,7 +171,7 @@ void AddCorrelationResults(AnalysisContext& ctx, ReportFile& report, const doubl
     rec["r"] = r;
     rec["r_squared"] = r * r;
     rec["t"] = t;
-    rec["df"] = df;
+    rec["df"] = n - 2;
     rec["p"] = p;
     rec["r_ci95"] = n < 4 ? nlohmann::ordered_json(nullptr) : Pair(rCi);
     rec["slope"] = slope;
