@@ -335,6 +335,7 @@ TEST(MainFrame, HelpShowsTheProgramsPageOrSaysItFailed) {
 struct MenuAnalysis {
     int command;
     const char* name;
+    const char* reportName;
 };
 
 void PrintTo(const MenuAnalysis& analysis, std::ostream* os) {
@@ -361,12 +362,7 @@ TEST_P(MenuAnalysisTest, RunsTheHandlerOnTheTypedExample) {
     ASSERT_EQ(f.View().GetText(), typed);
 
     test::AnalysisFixture reference;
-    const std::string reportName = param.command == cmd::kCorrelation           ? "SokanRes.txt"
-                                   : param.command == cmd::kUnpairedTTest       ? "TkenteiRes.txt"
-                                   : param.command == cmd::kPairedTTest         ? "PairedTRes.txt"
-                                   : param.command == cmd::kRejectionTest       ? "KikyakuRes.txt"
-                                   : param.command == cmd::kLineweaverBurkPlots ? "LinewRes.txt"
-                                                                                : "ScatRes.txt";
+    const std::string reportName = param.reportName;
     const test::AnalysisRun expected =
         reference.Run(analysis->run, typed, reportName, /*modifiedBefore=*/true);
 
@@ -384,13 +380,19 @@ TEST_P(MenuAnalysisTest, RunsTheHandlerOnTheTypedExample) {
 
 INSTANTIATE_TEST_SUITE_P(
     Menu, MenuAnalysisTest,
-    ::testing::Values(MenuAnalysis{cmd::kUnpairedTTest, "unpaired-t"},
-                      MenuAnalysis{cmd::kPairedTTest, "paired-t"},
-                      MenuAnalysis{cmd::kRejectionTest, "rejection"},
-                      MenuAnalysis{cmd::kCorrelation, "correlation"},
-                      MenuAnalysis{cmd::kScatchardPlots, "scatchard"},
-                      MenuAnalysis{cmd::kLineweaverBurkPlots, "lineweaver-burk"},
-                      MenuAnalysis{cmd::kScatchardSimplex, "scatchard-simplex"}),
+    ::testing::Values(MenuAnalysis{cmd::kUnpairedTTest, "unpaired-t", "TkenteiRes.txt"},
+                      MenuAnalysis{cmd::kPairedTTest, "paired-t", "PairedTRes.txt"},
+                      MenuAnalysis{cmd::kRejectionTest, "rejection", "KikyakuRes.txt"},
+                      MenuAnalysis{cmd::kCorrelation, "correlation", "SokanRes.txt"},
+                      MenuAnalysis{cmd::kScatchardPlots, "scatchard", "ScatRes.txt"},
+                      MenuAnalysis{cmd::kLineweaverBurkPlots, "lineweaver-burk", "LinewRes.txt"},
+                      MenuAnalysis{cmd::kScatchardSimplex, "scatchard-simplex", "ScatRes.txt"},
+                      MenuAnalysis{cmd::kMannWhitney, "mann-whitney", "MannWhitneyRes.txt"},
+                      MenuAnalysis{cmd::kWilcoxon, "wilcoxon", "WilcoxonRes.txt"},
+                      MenuAnalysis{cmd::kAnova, "anova", "AnovaRes.txt"},
+                      MenuAnalysis{cmd::kKruskalWallis, "kruskal-wallis", "KruskalRes.txt"},
+                      MenuAnalysis{cmd::kGrubbs, "grubbs", "GrubbsRes.txt"},
+                      MenuAnalysis{cmd::kDoseResponse, "dose-response", "DoseRespRes.txt"}),
     [](const ::testing::TestParamInfo<MenuAnalysis>& info) {
         std::string name = info.param.name;
         for (char& c : name) {
