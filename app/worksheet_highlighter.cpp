@@ -58,7 +58,12 @@ QString WorksheetHighlighter::WarningAt(int line) const {
 
 WorksheetHighlighter::Reading WorksheetHighlighter::Read() const {
     Reading reading;
-    const PairRows rows = ReadPairRows(m_sheet, m_bMarks);
+    ReadOptions options;
+    options.marks = m_bMarks;
+    // A "?" row is an unknown sample that the dose-response analysis reads off its curve; an
+    // analysis that cannot use one says so when it runs, so the sheet does not flag it.
+    options.unknownX = true;
+    const PairRows rows = ReadPairRows(m_sheet, options);
     for (const LineFault& fault : rows.faults) {
         reading.warnings[fault.line] = QString::fromStdString(fault.message);
     }

@@ -40,15 +40,15 @@ Look LookOf(const CLumoView& view, int line) {
 
 TEST(WorksheetHighlighter, ShowsHowEachLineIsRead) {
     FrameFixture f;
-    f.View().SetText("conc\tresp\n1,2\nabc,4\n3,4 A\n-----\n5,6\n");
+    f.View().SetText("conc\tresp\n1,2\nabc,4\n3,4 A\n?,0.5\n-----\n5,6\n");
     QApplication::processEvents();
     struct Row {
         int line;
         bool title, wave, grey;
     };
-    const Row rows[] = {{0, true, false, false}, {1, false, false, false},
-                        {2, false, true, false}, {3, false, false, false},
-                        {4, false, false, true}, {5, false, false, true}};
+    const Row rows[] = {{0, true, false, false},  {1, false, false, false}, {2, false, true, false},
+                        {3, false, false, false}, {4, false, false, false}, {5, false, false, true},
+                        {6, false, false, true}};
     for (const Row& r : rows) {
         const Look look = LookOf(f.View(), r.line);
         EXPECT_EQ(look.italic, r.title) << r.line;
