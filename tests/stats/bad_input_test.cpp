@@ -2,6 +2,7 @@
 // worksheet with its effect on the modified flag, and the user's text left as it was.
 #include <gtest/gtest.h>
 
+#include <span>
 #include <string>
 
 #include "stats/anova.h"
@@ -68,6 +69,26 @@ struct BadInput {
     bool modifiedAfter;  // prompts in the t-tests leave the worksheet modified like any typing
 };
 
+// Each case stops with its message, before and after unsaved typing alike.
+void ExpectStops(std::span<const BadInput> cases) {
+    for (const BadInput& c : cases) {
+        for (const bool modifiedBefore : {false, true}) {
+            SCOPED_TRACE(std::string(c.analysis.name) + ": " + c.what);
+            AnalysisFixture f;
+            const auto run = f.Run(c.analysis.handler, c.text, c.analysis.report, modifiedBefore);
+            EXPECT_FALSE(run.reported);
+            EXPECT_EQ(run.appended, c.appended);
+            // Unsaved typing stays unsaved whatever the run appended.
+            EXPECT_EQ(run.modified, modifiedBefore || c.modifiedAfter);
+            EXPECT_TRUE(run.reportExists);
+            EXPECT_EQ(run.reportBytes, "");
+            EXPECT_TRUE(run.messages.empty());
+            // The user's text is still there, with only the message after it.
+            EXPECT_EQ(f.sheet.GetText(), c.text + run.appended);
+        }
+    }
+}
+
 TEST(StatisticalTestsBadInput, MessageInsteadOfAReport) {
     const std::string eighteen = Rows(18, "");
     const BadInput cases[] = {
@@ -105,22 +126,7 @@ TEST(StatisticalTestsBadInput, MessageInsteadOfAReport) {
         {"101 rows", kPaired, Rows(101, ",1"), kTooMany, true},
         {"101 rows", kRejection, Rows(100, "") + "9X\n", kTooMany, true},
     };
-    for (const BadInput& c : cases) {
-        for (const bool modifiedBefore : {false, true}) {
-            SCOPED_TRACE(std::string(c.analysis.name) + ": " + c.what);
-            AnalysisFixture f;
-            const auto run = f.Run(c.analysis.handler, c.text, c.analysis.report, modifiedBefore);
-            EXPECT_FALSE(run.reported);
-            EXPECT_EQ(run.appended, c.appended);
-            // Unsaved typing stays unsaved whatever the run appended.
-            EXPECT_EQ(run.modified, modifiedBefore || c.modifiedAfter);
-            EXPECT_TRUE(run.reportExists);
-            EXPECT_EQ(run.reportBytes, "");
-            EXPECT_TRUE(run.messages.empty());
-            // The user's text is still there, with only the message after it.
-            EXPECT_EQ(f.sheet.GetText(), c.text + run.appended);
-        }
-    }
+    ExpectStops(cases);
 }
 
 // The newer analyses take up to 10,000 values and stop at every layout they cannot test.
@@ -186,18 +192,7 @@ TEST(NewAnalysesBadInput, MessageInsteadOfAReport) {
         {"10,001 values in two groups", kAnova, half + "////\n" + half + "1\n", tooMany, true},
         {"10,001 pairs", kWilcoxon, Rows(10001, ",1"), tooMany, true},
     };
-    for (const BadInput& c : cases) {
-        for (const bool modifiedBefore : {false, true}) {
-            SCOPED_TRACE(std::string(c.analysis.name) + ": " + c.what);
-            AnalysisFixture f;
-            const auto run = f.Run(c.analysis.handler, c.text, c.analysis.report, modifiedBefore);
-            EXPECT_FALSE(run.reported);
-            EXPECT_EQ(run.appended, c.appended);
-            EXPECT_EQ(run.modified, modifiedBefore || c.modifiedAfter);
-            EXPECT_EQ(run.reportBytes, "");
-            EXPECT_EQ(f.sheet.GetText(), c.text + run.appended);
-        }
-    }
+    ExpectStops(cases);
     // Exactly 10,000 values are taken.
     AnalysisFixture f;
     EXPECT_TRUE(f.Run(OnKruskalWallis, half + "////\n" + half, "KruskalRes.txt").reported);
